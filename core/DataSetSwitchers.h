@@ -1,0 +1,24 @@
+#pragma once
+
+#include "FieldReader.h"
+
+class Form1;
+class Timer;
+
+// Every five seconds a switcher hands transmission between the first-data-set and the
+// second-data-set transmitter of its mode, so that the receiver sees the values change; it
+// counts its ticks into SwitchTicks and shows the count in Text5.
+class DataSetSwitchers
+{
+public:
+    DataSetSwitchers(Form1& form, const Conversions& rules);
+
+    void Timer2_Timer(); // two-page: Timer1 and Timer3
+    void Timer6_Timer(); // one-page: Timer4 and Timer5
+
+private:
+    void switchDataSet(Timer& firstDataSet, Timer& secondDataSet);
+
+    Form1& m_form;
+    FieldReader m_fields;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "SettingsStore.h"
+
+#include <QHash>
+
+// A setup kept in an INI file:
+//
+//     [setup]
+//     NumKTron=10
+//     PLCTerminator=63536
+//
+// Values are read exactly as they stand after the "=": commas, inner quotes and backslashes
+// are part of the text (QSettings' own INI format would split "a,b" into a list and unescape
+// backslashes). Blanks around the value are dropped; a value wrapped in double quotes keeps
+// everything between them, blanks included, with \" standing for " and \\ for \.
+// Section and key names are compared without regard to case. Lines starting with ; or # are
+// comments.
+//
+// Given an application name, the file answers for that application only; given none (a file
+// named on the command line), it answers for any.
+class IniFileSettingsStore : public SettingsStore
+{
+public:
+    IniFileSettingsStore(QString path, QString application);
+
+    std::optional<QString> value(const QString& application, const QString& section,
+                                 const QString& key) const override;
+    QString location() const override { return m_path; }
+
+    bool exists() const { return m_exists; }
+
+    static QHash<QString, QString> parse(const QByteArray& contents); // "section/key" -> text
+
+private:
+    QString m_path;
+    QString m_application;
+    bool m_exists = false;
+    QHash<QString, QString> m_values;
+};

@@ -1,0 +1,76 @@
+#include "RunControl.h"
+
+#include "Form1.h"
+#include "SimulatorError.h"
+
+namespace
+{
+// What a failed Start has to put back.
+struct RunIndicators {
+    Colour runningFill;
+    Colour runningBorder;
+    Colour stoppedFill;
+    bool portOpen;
+
+    static RunIndicators of(const Form1& form)
+    {
+        return {form.Shape5.fillColor(), form.Shape5.borderColor(), form.Shape1.fillColor(),
+                form.MSComm1.portOpen()};
+    }
+
+    void restore(Form1& form) const
+    {
+        form.Shape5.setFillColor(runningFill);
+        form.Shape1.setFillColor(stoppedFill);
+        form.Shape5.setBorderColor(runningBorder);
+        if (!portOpen && form.MSComm1.portOpen())
+            form.MSComm1.setPortOpen(false);
+    }
+};
+} // namespace
+
+RunControl::RunControl(Form1& form, const Conversions& rules) : m_form(form), m_fields(rules) {}
+
+void RunControl::Command1_Click()
+{
+    const RunIndicators before = RunIndicators::of(m_form);
+    try {
+        start();
+    } catch (const SimulatorError&) {
+        before.restore(m_form);
+        throw;
+    }
+}
+
+void RunControl::start()
+{
+    m_form.Shape5.setFillColor(Colours::runningLit);
+    m_form.Shape1.setFillColor(Colours::stoppedDim);
+    m_form.Shape5.setBorderColor(Colours::black);
+    m_form.MSComm1.setCommPort(m_fields.int16(m_form.Text7));
+    m_form.MSComm1.setSettings(QLatin1String(lineSettings));
+    m_form.MSComm1.setPortOpen(true);
+    // Each timer is enabled before it is given its interval: the interval starts its count,
+    // so the first page comes 1000 ms after Start and the first switch 5000 ms after.
+    if (m_fields.number(m_form.Text4) == 2) {
+        m_form.Timer2.setEnabled(true);
+        m_form.Timer2.setInterval(5000);
+        m_form.Timer1.setEnabled(true);
+        m_form.Timer1.setInterval(1000);
+    } else {
+        m_form.Timer4.setEnabled(true);
+        m_form.Timer4.setInterval(1000);
+        m_form.Timer6.setEnabled(true);
+        m_form.Timer6.setInterval(5000);
+    }
+}
+
+void RunControl::Command3_Click()
+{
+    m_form.Shape1.setFillColor(Colours::stoppedLit);
+    m_form.Shape5.setFillColor(Colours::runningStopped);
+    for (int timer = 1; timer <= 6; ++timer)
+        m_form.timer(timer).setEnabled(false);
+    if (m_form.MSComm1.portOpen())
+        m_form.MSComm1.setPortOpen(false);
+}

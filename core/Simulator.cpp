@@ -1,0 +1,96 @@
+#include "Simulator.h"
+
+#include "Form1.h"
+#include "SimulatorError.h"
+#include "TimerFacility.h"
+
+Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
+                     ErrorReporter& reporter, const Conversions& rules, std::FILE* log)
+    : m_form(form), m_timers(timers), m_rules(rules), m_dispatcher(reporter, log),
+      m_startup(form, store, rules), m_transmitters(form, rules), m_switchers(form, rules),
+      m_runControl(form, rules), m_alarmButtons(form), m_entryChecks(rules)
+{
+    m_timers.setTickHandler([this](int timer) { onTick(timer); });
+}
+
+Simulator::~Simulator()
+{
+    m_timers.setTickHandler({});
+}
+
+bool Simulator::Form_Load()
+{
+    return m_dispatcher.run(QStringLiteral("Start-up"), [this] { m_startup.Form_Load(); });
+}
+
+bool Simulator::Command1_Click()
+{
+    return m_dispatcher.run(QStringLiteral("Start"), [this] {
+        m_runControl.Command1_Click();
+        m_startedAtMs = m_timers.nowMs();
+    });
+}
+
+bool Simulator::Command3_Click()
+{
+    return m_dispatcher.run(QStringLiteral("Stop"), [this] { m_runControl.Command3_Click(); });
+}
+
+bool Simulator::Command4_Click(int index)
+{
+    return m_dispatcher.run(QStringLiteral("Alarm A%1").arg(index),
+                            [this, index] { m_alarmButtons.Command4_Click(index); });
+}
+
+std::optional<EntryRefusal> Simulator::validate(int field) const
+{
+    return m_entryChecks.check(field, m_form.text(field).text());
+}
+
+void Simulator::lineFailed(const QString& reason)
+{
+    m_dispatcher.run(QStringLiteral("Data transmission"), [this, &reason] {
+        m_runControl.Command3_Click();
+        throw SimulatorError(ErrorKind::PortRefused,
+                             reason + QStringLiteral("; the run has been stopped"));
+    });
+}
+
+void Simulator::setTickTrace(TickTrace trace)
+{
+    if (!trace) {
+        m_transmitters.setTickTrace({});
+        return;
+    }
+    m_transmitters.setTickTrace(
+        [this, trace = std::move(trace)](const Timer& timer, const QStringList& lines) {
+            trace(m_timers.nowMs() - m_startedAtMs, timer, lines);
+        });
+}
+
+void Simulator::onTick(int timer)
+{
+    const QString name = m_form.timer(timer).name();
+    const auto transmit = [&](void (PageTransmitters::*handler)()) {
+        m_dispatcher.runTick(timer, QStringLiteral("Data transmission (%1)").arg(name),
+                             [&] { (m_transmitters.*handler)(); });
+    };
+    const auto switchSets = [&](void (DataSetSwitchers::*handler)()) {
+        m_dispatcher.runTick(timer, QStringLiteral("Data set switch (%1)").arg(name),
+                             [&] { (m_switchers.*handler)(); });
+    };
+    switch (timer) {
+    case 1:
+        return transmit(&PageTransmitters::Timer1_Timer);
+    case 2:
+        return switchSets(&DataSetSwitchers::Timer2_Timer);
+    case 3:
+        return transmit(&PageTransmitters::Timer3_Timer);
+    case 4:
+        return transmit(&PageTransmitters::Timer4_Timer);
+    case 5:
+        return transmit(&PageTransmitters::Timer5_Timer);
+    case 6:
+        return switchSets(&DataSetSwitchers::Timer6_Timer);
+    }
+}

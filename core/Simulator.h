@@ -1,0 +1,58 @@
+#pragma once
+
+#include "AlarmButtons.h"
+#include "Conversions.h"
+#include "DataSetSwitchers.h"
+#include "Dispatcher.h"
+#include "EntryChecks.h"
+#include "PageTransmitters.h"
+#include "RunControl.h"
+#include "StartupConfiguration.h"
+
+class Form1;
+class SettingsStore;
+class TimerFacility;
+
+// The simulator as the window or the command reader drives it: every operator action and
+// every timer tick goes to its handler through the one dispatcher.
+class Simulator
+{
+public:
+    Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
+              ErrorReporter& reporter, const Conversions& rules, std::FILE* log = stderr);
+    ~Simulator();
+
+    bool Form_Load();
+    bool Command1_Click(); // Start
+    bool Command3_Click(); // Stop
+    bool Command4_Click(int index);
+
+    // The check of field `field` (1..8) on its current text.
+    std::optional<EntryRefusal> validate(int field) const;
+
+    // The port gave out during a run: reported once, and the run stops as Stop stops it.
+    void lineFailed(const QString& reason);
+
+    // Told after each transmitter tick, with the time since the last Start.
+    using TickTrace =
+        std::function<void(qint64 msSinceStart, const Timer& timer, const QStringList& lines)>;
+    void setTickTrace(TickTrace trace);
+
+    Form1& form() { return m_form; }
+    const Conversions& rules() const { return m_rules; }
+
+private:
+    void onTick(int timer);
+
+    Form1& m_form;
+    TimerFacility& m_timers;
+    const Conversions& m_rules;
+    Dispatcher m_dispatcher;
+    StartupConfiguration m_startup;
+    PageTransmitters m_transmitters;
+    DataSetSwitchers m_switchers;
+    RunControl m_runControl;
+    AlarmButtons m_alarmButtons;
+    EntryChecks m_entryChecks;
+    qint64 m_startedAtMs = 0;
+};

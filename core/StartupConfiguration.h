@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Conversions.h"
+
+class Form1;
+class SettingsStore;
+
+// Reads the monitoring application's setup once, as the window loads, and fills in what the
+// operator would otherwise type: points per page, number of pages, alarms and terminator.
+class StartupConfiguration
+{
+public:
+    static constexpr const char* application = "kelmarith";
+    static constexpr const char* section = "setup";
+
+    StartupConfiguration(Form1& form, const SettingsStore& store, const Conversions& rules);
+
+    void Form_Load();
+
+private:
+    qint16 readCount(const char* key) const;
+
+    Form1& m_form;
+    const SettingsStore& m_store;
+    const Conversions& m_rules;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "TimerFacility.h"
+
+#include <array>
+#include <optional>
+
+// The schedule of the six timers, shared by the event-loop facility and the virtual clock so
+// that both deliver ticks by the same rules:
+// - a timer restarted while a tick is handled counts from that tick's due time;
+// - a timer that is not restarted by its own tick ticks again one interval after its due time;
+// - a tick handled more than an interval late counts from the moment it is handled, so a stall
+//   is never followed by a burst of catch-up ticks;
+// - ticks due at the same moment go in the order of the timers' numbers (Timer1 first).
+class TimerSchedule
+{
+public:
+    static constexpr int timerCount = 6;
+
+    void setTickHandler(TimerFacility::TickHandler handler) { m_handler = std::move(handler); }
+    void restart(int timer, qint32 intervalMs, qint64 nowMs);
+    void stop(int timer);
+
+    // The earliest due time of any running timer.
+    std::optional<qint64> nextDue() const;
+    // Handles every tick due at or before `nowMs`, in time order, each tick's handler seeing
+    // the schedule as the earlier ticks left it. `clock` gives the current time for the
+    // lateness rule (the virtual clock passes the due time itself).
+    void deliverDue(qint64 nowMs, const std::function<qint64()>& clock);
+
+private:
+    struct Entry {
+        bool running = false;
+        qint32 interval = 0;
+        qint64 due = 0;
+    };
+    std::optional<int> earliestDueBy(qint64 nowMs) const;
+    static int slot(int timer);
+
+    std::array<Entry, timerCount> m_entries{};
+    TimerFacility::TickHandler m_handler;
+    std::optional<qint64> m_dispatchDue; // the due time of the tick being handled
+};
