@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ErrorReporter.h"
+#include "Form1.h"
+#include "MapSettingsStore.h"
+#include "RecordingPort.h"
+#include "Simulator.h"
+#include "VirtualTimerFacility.h"
+
+#include <QStringList>
+#include <QTest>
+
+// Collects what would have been shown to the operator.
+class RecordingReporter : public ErrorReporter
+{
+public:
+    QStringList reports;
+    void report(const QString& message) override { reports.append(message); }
+};
+
+// A whole simulator in virtual time: the clock, a recording port, a setup in memory, the form
+// and its handlers. Errors go to `reporter`, not to standard error.
+struct SimulatorRig {
+    // What arrived on the line during one tick: its time and its lines (without CR LF).
+    struct Tick {
+        qint64 atMs;
+        QStringList lines;
+        bool operator==(const Tick&) const = default;
+    };
+
+    VirtualTimerFacility clock;
+    RecordingPort port{clock};
+    MapSettingsStore store;
+    RecordingReporter reporter;
+    Conversions rules{QLocale::c()};
+    Form1 form{clock, port};
+    Simulator simulator{form, store, clock, reporter, rules, nullptr};
+
+    void setSetup(const QString& kTrons, const QString& modbus, const QString& sixB,
+                  const QString& relays, const QString& terminator = QStringLiteral("63536"))
+    {
+        setKey("NumKTron", kTrons);
+        setKey("NumModbus", modbus);
+        setKey("Num6B", sixB);
+        setKey("NumRelay", relays);
+        setKey("PLCTerminator", terminator);
+    }
+    void setKey(const char* key, const QString& text)
+    {
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QLatin1String(key), text);
+    }
+
+    // The writes grouped by the moment they were made. Every write must be one whole line.
+    QList<Tick> ticks() const
+    {
+        QList<Tick> result;
+        for (const RecordingPort::Write& write : port.writes) {
+            if (result.isEmpty() || result.last().atMs != write.atMs)
+                result.append(Tick{write.atMs, {}});
+            QByteArray line = write.bytes;
+            if (line.endsWith("\r\n"))
+                line.chop(2);
+            else
+                line.prepend("<not a whole line>");
+            result.last().lines.append(QString::fromLatin1(line));
+        }
+        return result;
+    }
+};
+
+// Readable differences when two ticks differ.
+inline char* toString(const SimulatorRig::Tick& tick)
+{
+    return QTest::toString(
+        QStringLiteral("%1 ms: %2").arg(tick.atMs).arg(tick.lines.join(QLatin1Char(' '))));
+}
