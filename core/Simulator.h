@@ -27,6 +27,9 @@ public:
     bool Command3_Click(); // Stop
     bool Command4_Click(int index);
 
+    // Any other action of the operator (the launcher picture), under the same error policy.
+    bool run(const QString& action, const std::function<void()>& handler);
+
     // The check of field `field` (1..8) on its current text.
     std::optional<EntryRefusal> validate(int field) const;
 

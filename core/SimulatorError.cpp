@@ -13,6 +13,8 @@ QString describe(ErrorKind kind)
         return QStringLiteral("timer interval refused");
     case ErrorKind::PortRefused:
         return QStringLiteral("port refused");
+    case ErrorKind::LaunchFailed:
+        return QStringLiteral("program not started");
     }
     return {};
 }

@@ -10,6 +10,7 @@ enum class ErrorKind {
     IndexOutOfRange, // an alarm beyond the fourth
     TimerRefused,    // an interval the timer facility cannot run
     PortRefused,     // an operation the serial port refused
+    LaunchFailed,    // a program the launcher could not start
 };
 
 QString describe(ErrorKind kind);
