@@ -32,18 +32,16 @@ void EventLoopTimerFacility::stop(int timer)
     arm();
 }
 
+// A handler may open a modal message box, whose event loop goes on delivering ticks: the
+// wake-up stays armed for the next due time throughout.
 void EventLoopTimerFacility::wake()
 {
-    m_delivering = true;
     m_schedule.deliverDue(nowMs(), [this] { return nowMs(); });
-    m_delivering = false;
     arm();
 }
 
 void EventLoopTimerFacility::arm()
 {
-    if (m_delivering) // armed once when the delivery is done
-        return;
     const std::optional<qint64> due = m_schedule.nextDue();
     if (!due) {
         m_wakeUp.stop();

@@ -29,5 +29,4 @@ private:
     TimerSchedule m_schedule;
     QElapsedTimer m_clock;
     QTimer m_wakeUp;
-    bool m_delivering = false;
 };

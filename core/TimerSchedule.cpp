@@ -52,11 +52,13 @@ void TimerSchedule::deliverDue(qint64 nowMs, const std::function<qint64()>& cloc
         const qint64 handledAt = clock();
         entry.due =
             due + entry.interval > handledAt ? due + entry.interval : handledAt + entry.interval;
-        m_dispatchDue = due;
-        struct Reset {
+        // Restored afterwards: a handler's nested event loop may deliver ticks of its own.
+        struct Restore {
             std::optional<qint64>& due;
-            ~Reset() { due.reset(); }
-        } reset{m_dispatchDue};
+            std::optional<qint64> previous;
+            ~Restore() { due = previous; }
+        } restore{m_dispatchDue, m_dispatchDue};
+        m_dispatchDue = due;
         if (m_handler)
             m_handler(*found + 1);
     }
