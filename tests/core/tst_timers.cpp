@@ -18,6 +18,7 @@ private slots:
     void restartDuringATickCountsFromItsDueTime();
     void aStallBringsNoBurstOfTicks();
     void eventLoopDeliversTicksInOrder();
+    void ticksGoOnInsideANestedEventLoop();
     void operatorErrorsAreAlwaysReported();
 };
 
@@ -135,6 +136,38 @@ void TimersTest::eventLoopDeliversTicksInOrder()
     QTRY_VERIFY_WITH_TIMEOUT(order.contains(2), 5000);
     facility.stop(2);
     QCOMPARE(order, (QList<int>{4, 4, 4, 2}));
+}
+
+void TimersTest::ticksGoOnInsideANestedEventLoop()
+{
+    EventLoopTimerFacility facility;
+    int switches = 0;
+    bool boxOpen = false;
+    int switchesWhileOpen = 0;
+    facility.setTickHandler([&](int timer) {
+        if (timer == 2) {
+            ++switches;
+            switchesWhileOpen += boxOpen ? 1 : 0;
+            return;
+        }
+        facility.stop(1);
+        boxOpen = true; // as a modal message box does
+        QEventLoop box;
+        QTimer::singleShot(5000, &box, &QEventLoop::quit);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+            if (switches >= 3)
+                box.quit();
+        });
+        poll.start(1);
+        box.exec();
+        boxOpen = false;
+    });
+    facility.restart(1, 1);
+    facility.restart(2, 10);
+    QTRY_VERIFY_WITH_TIMEOUT(!boxOpen && switches >= 3, 6000);
+    facility.stop(2);
+    QVERIFY(switchesWhileOpen >= 3);
 }
 
 void TimersTest::operatorErrorsAreAlwaysReported()
