@@ -5,16 +5,22 @@
 
 namespace
 {
-// Hands the lines of a tick to the trace when the tick ends, however it ends.
+// Hands the lines of a tick to the trace, and tells the port that the tick is over, when the
+// tick ends, however it ends.
 struct TickTraceScope {
     const PageTransmitters::TickTrace& trace;
     const Timer& timer;
     QStringList& lines;
+    SerialControl& port;
+    bool& closedDataString;
     ~TickTraceScope()
     {
         if (trace)
             trace(timer, lines);
         lines.clear();
+        if (port.portOpen())
+            port.tickEnded(closedDataString);
+        closedDataString = false;
     }
 };
 } // namespace
@@ -48,7 +54,7 @@ void PageTransmitters::Timer5_Timer()
 // a data string with a page alone; inside one, this tick sends the closing page.
 void PageTransmitters::twoPageTick(Timer& own, qint16 valueOffset)
 {
-    TickTraceScope scope{m_trace, own, m_tickLines};
+    TickTraceScope scope{m_trace, own, m_tickLines, m_form.MSComm1, m_closedDataString};
     const bool betweenDataStrings = double(own.interval()) == m_fields.number(m_form.Text3);
     own.setInterval(betweenDataStrings ? m_fields.int32(m_form.Text2)
                                        : m_fields.int32(m_form.Text3));
@@ -60,7 +66,7 @@ void PageTransmitters::twoPageTick(Timer& own, qint16 valueOffset)
 // Every tick is a whole data string, as long as the data string gap is a whole number.
 void PageTransmitters::onePageTick(Timer& own, qint16 valueOffset, AlarmLines alarms)
 {
-    TickTraceScope scope{m_trace, own, m_tickLines};
+    TickTraceScope scope{m_trace, own, m_tickLines, m_form.MSComm1, m_closedDataString};
     own.setInterval(m_fields.int32(m_form.Text3));
     writePage(valueOffset);
     if (m_fields.number(m_form.Text3) == double(own.interval()))
@@ -85,6 +91,7 @@ void PageTransmitters::writeClosingLines(AlarmLines alarms)
                                : QStringLiteral("0"));
     });
     writeLine(m_form.Text8.text());
+    m_closedDataString = true;
 }
 
 void PageTransmitters::writeLine(const QString& text)

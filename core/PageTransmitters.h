@@ -43,4 +43,5 @@ private:
     FieldReader m_fields;
     TickTrace m_trace;
     QStringList m_tickLines;
+    bool m_closedDataString = false; // this tick wrote its terminator line
 };

@@ -32,6 +32,11 @@ public:
 
     static QByteArray lineBytes(const QString& text);
 
+    // Told by the transmitters after the last write of each tick: whether the tick ended a
+    // data string (its terminator line was written). A line that cannot carry everything uses
+    // it to leave data strings out whole. Must not throw.
+    virtual void tickEnded(bool closedDataString) { (void)closedDataString; }
+
     void setChangeNotifier(const ChangeNotifier* notifier) { m_notifier = notifier; }
     // Called when the device fails on its own (pulled out, other side gone); the port is
     // then already closed.

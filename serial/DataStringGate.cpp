@@ -1,0 +1,74 @@
+#include "DataStringGate.h"
+
+#include <cmath>
+#include <utility>
+
+namespace
+{
+constexpr double idleToleranceSeconds = 0.020;
+constexpr qint64 continuationLimit = 8192;
+} // namespace
+
+DataStringGate::DataStringGate(double charactersPerSecond)
+    : m_charactersPerSecond(charactersPerSecond),
+      m_idleTolerance(qint64(std::floor(charactersPerSecond * idleToleranceSeconds))),
+      m_continuationLimit(continuationLimit)
+{
+}
+
+void DataStringGate::reset()
+{
+    *this = DataStringGate(m_charactersPerSecond);
+}
+
+bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
+{
+    m_inTick = true;
+    if (!m_firstTickMs)
+        m_firstTickMs = nowMs;
+    if (!m_inDataString) {
+        m_inDataString = true;
+        m_dataStringBytes = 0;
+        m_dataStringLetThrough = backlogBytes <= m_idleTolerance;
+        if (!m_dataStringLetThrough)
+            leaveOut(nowMs);
+    }
+    return m_dataStringLetThrough;
+}
+
+void DataStringGate::endTick(bool closedDataString)
+{
+    if (!m_inTick)
+        return;
+    m_inTick = false;
+    // A data string that has grown past the limit without closing (a fractional data string
+    // gap never closes one) ends here all the same: the next tick decides afresh, so the line
+    // neither falls behind without bound nor stays silent for good.
+    if (closedDataString || m_dataStringBytes > m_continuationLimit)
+        m_inDataString = false;
+}
+
+void DataStringGate::leaveOut(qint64 nowMs)
+{
+    ++m_leftOut;
+    if (m_noticeGiven)
+        return;
+    m_noticeGiven = true;
+    const qint64 spanMs = nowMs - *m_firstTickMs;
+    const QString rate = spanMs > 0
+                             ? QStringLiteral("%1 bytes per second")
+                                   .arg(std::llround(double(m_producedBytes) * 1000.0 / spanMs))
+                             : QStringLiteral("more bytes than it can send");
+    m_notice = QStringLiteral("the line cannot keep up: the transmitters produce %1 "
+                              "(%2 bytes in %3 ms), the line carries %4 bytes per second; "
+                              "data strings that do not fit are left out whole")
+                   .arg(rate)
+                   .arg(m_producedBytes)
+                   .arg(spanMs)
+                   .arg(std::llround(m_charactersPerSecond));
+}
+
+std::optional<QString> DataStringGate::takeNotice()
+{
+    return std::exchange(m_notice, std::nullopt);
+}

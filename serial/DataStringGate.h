@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// Decides, tick by tick, what goes on a line that may not carry everything the transmitters
+// produce (200 points a page at short gaps is several times the 960 characters a second of
+// 9600,N,8,1). The unit is the data string: it goes on the line whole, or it is left out
+// whole, so the receiver never sees a torn data string and a line is never cut.
+//
+// The decision is taken at the tick that opens a data string: the data string goes on the
+// line when the line is free then, or will be within the idle tolerance (20 ms), so that it
+// starts within that tolerance of its time; otherwise it is left out, with every tick that
+// continues it up to its terminator line. A data string that grows past the continuation
+// limit (8 KiB) without closing ends at the next tick all the same; only a data string that
+// never closes (a fractional data string gap) or pages of thousands of points get there.
+// What waits for the line is therefore never more than the limit plus one tick's lines.
+class DataStringGate
+{
+public:
+    explicit DataStringGate(double charactersPerSecond);
+
+    // A new run: nothing open, nothing counted.
+    void reset();
+
+    // The first write of a tick, with the characters the line still has to send. Returns
+    // whether this tick's lines go on the line.
+    bool beginTick(qint64 backlogBytes, qint64 nowMs);
+    bool inTick() const { return m_inTick; }
+    bool letsThrough() const { return m_dataStringLetThrough; }
+    // Bytes the tick produced, sent or not.
+    void produced(qint64 bytes)
+    {
+        m_dataStringBytes += bytes;
+        m_producedBytes += bytes;
+    }
+    void endTick(bool closedDataString);
+
+    // The one notice of a run, when its first data string has been left out; taken once.
+    std::optional<QString> takeNotice();
+
+    qint64 dataStringsLeftOut() const { return m_leftOut; }
+    qint64 idleToleranceBytes() const { return m_idleTolerance; }
+    qint64 continuationLimitBytes() const { return m_continuationLimit; }
+
+private:
+    void leaveOut(qint64 nowMs);
+
+    double m_charactersPerSecond;
+    qint64 m_idleTolerance;
+    qint64 m_continuationLimit;
+
+    bool m_inTick = false;
+    bool m_inDataString = false; // a data string has been opened and not closed
+    bool m_dataStringLetThrough = false;
+    qint64 m_dataStringBytes = 0;
+
+    std::optional<qint64> m_firstTickMs;
+    qint64 m_producedBytes = 0; // by the run's ticks so far
+    qint64 m_leftOut = 0;
+    bool m_noticeGiven = false;
+    std::optional<QString> m_notice;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// Which device each Com Port number stands for: COM<n> on Windows, /dev/ttyS<n-1> elsewhere,
+// unless the operator has mapped the number to a device of their choice (`--port 3=/dev/ttyUSB0`).
+class PortMap
+{
+public:
+    void map(qint16 port, const QString& device) { m_mapped.insert(port, device); }
+    QString devicePath(qint16 port) const;
+
+    static QString defaultDevicePath(qint16 port);
+
+    // Parses "N=DEVICE" as the --port option gives it; returns false (with why) when malformed.
+    bool addMapping(const QString& text, QString* why);
+
+private:
+    QMap<qint16, QString> m_mapped;
+};
