@@ -32,8 +32,20 @@ build: deps
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# With a display: the window. Without one: headless, started, tracing every tick, on the
+# virtual line (read it with `cat -v /tmp/dryx-line`); Ctrl-C stops the run and ends it.
 run: build
-	$(PROGRAM) --settings examples/setup.ini
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	    $(PROGRAM) --settings examples/setup.ini; \
+	else \
+	    $(PROGRAM) --headless --settings examples/setup.ini --virtual-port=/tmp/dryx-line --start --trace; \
+	fi
+
+# Timing, CPU and memory of headless runs on the virtual line, measured by a separate reader
+# (about 12 minutes; BENCH_SECONDS and BENCH_LONG_SECONDS shorten it).
+bench: build
+	$(BUILD_DIR)/bench/dryx-bench --program $(PROGRAM) \
+	    --seconds $${BENCH_SECONDS:-60} --long-seconds $${BENCH_LONG_SECONDS:-600}
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

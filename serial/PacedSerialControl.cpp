@@ -72,6 +72,16 @@ void PacedSerialControl::tickEnded(bool closedDataString)
     }
 }
 
+void PacedSerialControl::finishCurrentLine()
+{
+    if (!m_pacer)
+        return;
+    m_pacer->dropAfterCurrentLine();
+    if (const QByteArray rest = m_pacer->takeAll(); !rest.isEmpty())
+        deliver(rest);
+    m_wakeUp.stop();
+}
+
 void PacedSerialControl::pump()
 {
     if (!m_pacer)

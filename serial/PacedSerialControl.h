@@ -27,6 +27,10 @@ public:
 
     void tickEnded(bool closedDataString) override;
 
+    // The program ends: the rest of the line being sent goes out now, the lines after it
+    // are never sent.
+    void finishCurrentLine();
+
     qint64 queuedBytes() const { return m_pacer ? m_pacer->queuedBytes() : 0; }
     qint64 dataStringsLeftOut() const { return m_gate ? m_gate->dataStringsLeftOut() : 0; }
 

@@ -1,0 +1,15 @@
+#include "FieldEntry.h"
+
+#include "Form1.h"
+#include "Simulator.h"
+
+std::optional<EntryRefusal> FieldEntry::enter(Simulator& simulator, int field, const QString& text)
+{
+    TextField& target = simulator.form().text(field);
+    const QString before = target.text();
+    target.setText(text);
+    std::optional<EntryRefusal> refusal = simulator.validate(field);
+    if (refusal)
+        target.setText(before);
+    return refusal;
+}

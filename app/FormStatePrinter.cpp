@@ -1,0 +1,41 @@
+#include "FormStatePrinter.h"
+
+#include "Form1.h"
+
+namespace
+{
+QString flag(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+} // namespace
+
+QStringList FormStatePrinter::lines(const Form1& form)
+{
+    QStringList lines;
+    const auto add = [&lines](const QString& name, const QString& value) {
+        lines.append(name + QLatin1Char('=') + value);
+    };
+    for (int field = 1; field <= 8; ++field)
+        add(QStringLiteral("Text%1").arg(field), form.text(field).text());
+    add(QStringLiteral("Shape5.FillColor"), QString::number(form.Shape5.fillColor()));
+    add(QStringLiteral("Shape5.BorderColor"), QString::number(form.Shape5.borderColor()));
+    add(QStringLiteral("Shape1.FillColor"), QString::number(form.Shape1.fillColor()));
+    for (int i = 1; i <= Form1::alarmCount; ++i)
+        add(QStringLiteral("Shape3(%1).FillColor").arg(i),
+            QString::number(form.Shape3(i).fillColor()));
+    for (int i = 1; i <= Form1::alarmCount; ++i)
+        add(QStringLiteral("Shape3(%1).Visible").arg(i), flag(form.Shape3(i).visible()));
+    for (int i = 1; i <= Form1::alarmCount; ++i)
+        add(QStringLiteral("Command4(%1).Visible").arg(i), flag(form.Command4(i).visible()));
+    for (int timer = 1; timer <= 6; ++timer) {
+        add(QStringLiteral("Timer%1.Enabled").arg(timer), flag(form.timer(timer).enabled()));
+        add(QStringLiteral("Timer%1.Interval").arg(timer),
+            QString::number(form.timer(timer).interval()));
+    }
+    for (int i = 1; i <= Form1::alarmCount; ++i)
+        add(QStringLiteral("AlarmState(%1)").arg(i), QString::number(form.AlarmState(i)));
+    add(QStringLiteral("SwitchTicks"), QString::number(form.SwitchTicks()));
+    add(QStringLiteral("MSComm1.PortOpen"), flag(form.MSComm1.portOpen()));
+    return lines;
+}

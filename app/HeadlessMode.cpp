@@ -1,0 +1,48 @@
+#include "HeadlessMode.h"
+
+#include "CommandInterpreter.h"
+#include "CommandReader.h"
+#include "Options.h"
+#include "Session.h"
+#include "SignalWatcher.h"
+#include "SilentErrorReporter.h"
+#include "Simulator.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+int runHeadless(int& argc, char** argv, const Options& options)
+{
+    QCoreApplication application(argc, argv);
+    SilentErrorReporter reporter;
+    QString why;
+    std::unique_ptr<Session> session = Session::create(options, reporter, &why);
+    if (!session) {
+        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
+        return 2;
+    }
+    if (const std::optional<QString> refused = session->load()) {
+        std::fprintf(stderr, "dryx-plc-test: %s\n", refused->toLocal8Bit().constData());
+        return 2;
+    }
+
+    // SIGINT and SIGTERM stop the run as Stop does, then end the program.
+    SignalWatcher signalWatcher([&session](int) {
+        session->simulator().Command3_Click();
+        QCoreApplication::exit(0);
+    });
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    // `quit` ends the program as "Close" does: no Stop first.
+    CommandInterpreter interpreter(session->simulator(), out, err,
+                                   [] { QCoreApplication::exit(0); });
+    CommandReader reader(STDIN_FILENO,
+                         [&interpreter](const QString& line) { interpreter.execute(line); });
+
+    session->begin([] { QCoreApplication::exit(0); });
+    return application.exec();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Conversions.h"
+#include "EventLoopTimerFacility.h"
+#include "Options.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+class ErrorReporter;
+class Form1;
+class PacedSerialControl;
+class SettingsStore;
+class Simulator;
+class VirtualLine;
+
+// One program run as both modes share it: the settings store, the line, the form and the
+// simulator, wired as the options say. Needs a Qt application object and runs on its loop.
+class Session
+{
+public:
+    // Nothing, with why, when the options name what cannot be had (a settings file that does
+    // not exist, a virtual line on a system without pseudo-terminals).
+    static std::unique_ptr<Session> create(const Options& options, ErrorReporter& reporter,
+                                           QString* why);
+    ~Session();
+
+    Form1& form() { return *m_form; }
+    Simulator& simulator() { return *m_simulator; }
+    PacedSerialControl& port() { return *m_port; }
+
+    // Start-up as the window loads: Form_Load, then the --set entries. A refused entry is
+    // returned as a one-line reason (the program then ends with status 2).
+    std::optional<QString> load();
+    // --start, and --duration's end (which calls `finish` after pressing Stop).
+    void begin(std::function<void()> finish);
+
+private:
+    Session(const Options& options);
+
+    Options m_options;
+    Conversions m_rules;
+    std::unique_ptr<SettingsStore> m_store;
+    EventLoopTimerFacility m_timers;
+    std::unique_ptr<VirtualLine> m_line;
+    std::unique_ptr<PacedSerialControl> m_port;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Simulator> m_simulator;
+};

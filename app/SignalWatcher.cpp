@@ -1,0 +1,52 @@
+#include "SignalWatcher.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+// The one place a signal handler can write to; there is one watcher per process.
+int g_signalFd = -1;
+
+extern "C" void onSignal(int signal)
+{
+    const char number = char(signal);
+    if (g_signalFd >= 0) [[maybe_unused]]
+        const ssize_t written = ::write(g_signalFd, &number, 1);
+}
+} // namespace
+
+SignalWatcher::SignalWatcher(std::function<void(int)> handler) : m_handler(std::move(handler))
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_fds) != 0)
+        return;
+    ::fcntl(m_fds[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(m_fds[1], F_SETFL, O_NONBLOCK);
+    g_signalFd = m_fds[0];
+    m_notifier = std::make_unique<QSocketNotifier>(m_fds[1], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
+        char number = 0;
+        while (::read(m_fds[1], &number, 1) == 1)
+            m_handler(number);
+    });
+    struct sigaction action {
+    };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+SignalWatcher::~SignalWatcher()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    g_signalFd = -1;
+    m_notifier.reset();
+    for (const int fd : m_fds)
+        if (fd >= 0)
+            ::close(fd);
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+struct Options;
+
+// The program with its window. Returns the exit status.
+int runWindow(int& argc, char** argv, const Options& options);

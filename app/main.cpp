@@ -1,0 +1,48 @@
+#include "HeadlessMode.h"
+#include "Options.h"
+#include "WindowMode.h"
+
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+bool displayAvailable()
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY");
+#endif
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QString why;
+    const std::optional<Options> options = Options::parse(arguments, &why);
+    if (!options) {
+        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(Options::usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("dryx-plc-test %s\n", DRYX_VERSION);
+        return 0;
+    }
+    if (options->headless || !displayAvailable())
+        return runHeadless(argc, argv, *options);
+    return runWindow(argc, argv, *options);
+}
