@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Launcher.h"
+#include "MainWindow.h"
+#include "SimulatorRig.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+#include <QWindow>
+
+// Records every start instead of starting anything; can be told to fail.
+class RecordingLauncher : public Launcher
+{
+public:
+    QStringList started;
+    std::optional<QString> failure;
+
+    std::optional<QString> start(const QString& path) override
+    {
+        if (failure)
+            return failure;
+        started.append(path);
+        return std::nullopt;
+    }
+};
+
+// The window on a simulator in virtual time, with refusals and the program's end recorded
+// instead of shown and done.
+struct WindowRig {
+    SimulatorRig sim;
+    RecordingLauncher launcher;
+    QList<EntryRefusal> refusals;
+    int programEnds = 0;
+    std::unique_ptr<MainWindow> window;
+
+    // With `recordRefusals` false the window shows its real message boxes.
+    void create(bool recordRefusals = true)
+    {
+        window = std::make_unique<MainWindow>(sim.form, sim.simulator, launcher);
+        if (recordRefusals)
+            window->setRefusalPresenter(
+                [this](const EntryRefusal& refusal) { refusals.append(refusal); });
+        window->setProgramEnd([this] { ++programEnds; });
+    }
+    bool showActive()
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    template <typename T = QWidget> T* control(const QString& name) const
+    {
+        return window->findChild<T*>(name);
+    }
+    QLineEdit* field(int number) const
+    {
+        return control<QLineEdit>(QStringLiteral("Text%1").arg(number));
+    }
+
+    // A click as the window system delivers it: to the window, at the control's centre.
+    void click(QWidget* control, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const QPoint at = control->mapTo(window.get(), control->rect().center());
+        QTest::mouseClick(window->windowHandle(), button, {}, at);
+    }
+
+    // The operator puts the focus in a field and replaces its entry by typing.
+    void typeInto(int number, const QString& text)
+    {
+        QLineEdit* edit = field(number);
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+        else
+            QTest::keyClicks(edit, text);
+    }
+
+    QColor pixelAt(QWidget* control, QPoint at) { return control->grab().toImage().pixelColor(at); }
+};

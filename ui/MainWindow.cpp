@@ -1,0 +1,301 @@
+#include "MainWindow.h"
+
+#include "FocusLeaveGuard.h"
+#include "Form1.h"
+#include "FormLayout.h"
+#include "LampWidget.h"
+#include "Launcher.h"
+#include "Look.h"
+#include "MessageBox.h"
+#include "PanelWidget.h"
+#include "PictureButton.h"
+#include "Pictures.h"
+#include "Simulator.h"
+#include "SimulatorError.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+
+namespace
+{
+
+// The caption beside each field: Label1(0)..Label1(6) stand by Text1, 2, 3, 4, 6, 7 and 8.
+constexpr std::array<int, 7> captionedField{1, 2, 3, 4, 6, 7, 8};
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void setBackground(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Window, colour);
+    control->setPalette(palette);
+    control->setAutoFillBackground(true);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent)
+    : QWidget(parent), m_form(form), m_simulator(simulator), m_launcher(launcher),
+      m_presentRefusal([this](const EntryRefusal& refusal) {
+          showMessageBox(this, refusal.title, refusal.message);
+      }),
+      m_endProgram([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QLatin1String(caption));
+    setWindowIcon(QIcon(Pictures::windowIcon()));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(FormLayout::clientSize());
+    setFont(Look::defaultFont());
+    setBackground(this, Look::colour(Colours::window));
+
+    m_guard = new FocusLeaveGuard(this, [this](QWidget* field) { return checkField(field); });
+    createControls();
+    setTabOrder();
+
+    for (int field = 1; field <= 8; ++field)
+        showText(field);
+    showLamps();
+    for (int index = 1; index <= Form1::alarmCount; ++index)
+        showAlarm(index);
+
+    m_command2->setFocus();
+    m_form.setObserver(this);
+}
+
+MainWindow::~MainWindow()
+{
+    m_form.setObserver(nullptr);
+}
+
+void MainWindow::setRefusalPresenter(RefusalPresenter presenter)
+{
+    m_presentRefusal = std::move(presenter);
+}
+
+void MainWindow::setProgramEnd(ProgramEnd end)
+{
+    m_endProgram = std::move(end);
+}
+
+void MainWindow::createControls()
+{
+    // The panel first: it lies beneath every other control.
+    QList<QLine> lines;
+    for (const FormLayout::LeaderLine& line : FormLayout::leaderLines())
+        lines.append(FormLayout::pixelLine(line));
+    auto* panel = new PanelWidget(lines, this);
+    place(panel, "Shape2");
+
+    addLabel("Label2", QStringLiteral("DRYX Tamblo V1.1"), Look::bannerFont())
+        ->setAlignment(Qt::AlignCenter);
+
+    m_command1 = addButton("Command1", QStringLiteral("Start"));
+    connect(m_command1, &QPushButton::clicked, this, [this] { m_simulator.Command1_Click(); });
+    m_command3 = addButton("Command3", QStringLiteral("Stop"));
+    connect(m_command3, &QPushButton::clicked, this, [this] { m_simulator.Command3_Click(); });
+    m_command2 = addButton("Command2", QStringLiteral("Close"));
+    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    m_shape5 = addLamp("Shape5");
+    m_shape1 = addLamp("Shape1");
+
+    m_picture4 = new PictureButton(Pictures::launcher(), Look::colour(Colours::window), this);
+    m_picture4->setToolTip(QStringLiteral("Open DRYX"));
+    place(m_picture4, "Picture4");
+    connect(m_picture4, &PictureButton::clicked, this, [this] { Picture4_Click(); });
+
+    for (std::size_t i = 0; i < captionedField.size(); ++i) {
+        const int field = captionedField[i];
+        const QString name = indexed("Label1", int(i));
+        auto* label = new QLabel(m_form.text(field).caption(), this);
+        label->setObjectName(name);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Look::highlightedText(palette));
+        label->setPalette(palette);
+        setBackground(label, Look::colour(Colours::panel));
+        label->setGeometry(FormLayout::pixelRect(FormLayout::place(name)));
+    }
+
+    for (int field = 1; field <= 8; ++field)
+        m_text[std::size_t(field - 1)] = addField(field);
+
+    for (int index = 1; index <= Form1::alarmCount; ++index) {
+        QPushButton* button = addButton("", QStringLiteral("A%1").arg(index));
+        const QString name = indexed("Command4", index);
+        button->setObjectName(name);
+        button->setGeometry(FormLayout::pixelRect(FormLayout::place(name)));
+        connect(button, &QPushButton::clicked, this,
+                [this, index] { m_simulator.Command4_Click(index); });
+        m_command4[std::size_t(index - 1)] = button;
+
+        LampWidget* lamp = new LampWidget(this);
+        lamp->setObjectName(indexed("Shape3", index));
+        lamp->setGeometry(FormLayout::pixelRect(FormLayout::place(lamp->objectName())));
+        m_shape3[std::size_t(index - 1)] = lamp;
+    }
+
+    addLabel("Label3", QStringLiteral("DRYX PLC Test project"), Look::creditFont())
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    addLabel("Label4", QStringLiteral("dryx-plc-test.example.org"), Look::defaultFont())
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+void MainWindow::place(QWidget* control, const char* name)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(FormLayout::pixelRect(FormLayout::place(QLatin1String(name))));
+}
+
+QLabel* MainWindow::addLabel(const char* name, const QString& text, const QFont& font)
+{
+    auto* label = new QLabel(text, this);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    setBackground(label, Look::colour(Colours::window));
+    place(label, name);
+    return label;
+}
+
+QPushButton* MainWindow::addButton(const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, this);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    if (*name)
+        place(button, name);
+    return button;
+}
+
+QLineEdit* MainWindow::addField(int field)
+{
+    auto* edit = new QLineEdit(this);
+    place(edit, QStringLiteral("Text%1").arg(field).toLatin1().constData());
+    edit->setTextMargins(0, 0, 0, 0);
+    // No length limit: a long entry is taken in full.
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    if (!EntryChecks::isChecked(field)) {
+        // Text5 only shows the switcher's count.
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::NoFocus);
+        return edit;
+    }
+    // Typed text goes into the form as it stands; the core reads exactly that.
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, field](const QString& text) { m_form.text(field).setText(text); });
+    m_guard->guard(edit);
+    return edit;
+}
+
+LampWidget* MainWindow::addLamp(const char* name)
+{
+    auto* lamp = new LampWidget(this);
+    place(lamp, name);
+    return lamp;
+}
+
+void MainWindow::setTabOrder()
+{
+    // The controls that can take the focus, in the order of their tab indexes.
+    QList<std::pair<int, QWidget*>> order;
+    for (const FormLayout::Place& row : FormLayout::places()) {
+        auto* control = findChild<QWidget*>(QLatin1String(row.name));
+        if (row.tabIndex && control && control->focusPolicy() != Qt::NoFocus)
+            order.append({*row.tabIndex, control});
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
+}
+
+void MainWindow::memberChanged(FormMember member)
+{
+    switch (member.kind) {
+    case FormMember::Kind::Text:
+        return showText(member.index);
+    case FormMember::Kind::RunningLamp:
+    case FormMember::Kind::StoppedLamp:
+        return showLamps();
+    case FormMember::Kind::AlarmLamp:
+    case FormMember::Kind::AlarmButton:
+        return showAlarm(member.index);
+    case FormMember::Kind::Timer:
+    case FormMember::Kind::AlarmState:
+    case FormMember::Kind::SwitchTicks:
+    case FormMember::Kind::PortOpen:
+        return; // not shown: the lamps and Text5 show what the operator sees of them
+    }
+}
+
+void MainWindow::showText(int field)
+{
+    QLineEdit* edit = m_text[std::size_t(field - 1)];
+    const QString& text = m_form.text(field).text();
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void MainWindow::showLamps()
+{
+    m_shape5->setColours(Look::colour(m_form.Shape5.fillColor()),
+                         Look::colour(m_form.Shape5.borderColor()));
+    m_shape5->setVisible(m_form.Shape5.visible());
+    m_shape1->setColours(Look::colour(m_form.Shape1.fillColor()),
+                         Look::colour(m_form.Shape1.borderColor()));
+    m_shape1->setVisible(m_form.Shape1.visible());
+}
+
+void MainWindow::showAlarm(int index)
+{
+    const Lamp& lamp = m_form.Shape3(index);
+    LampWidget* shown = m_shape3[std::size_t(index - 1)];
+    shown->setColours(Look::colour(lamp.fillColor()), Look::colour(lamp.borderColor()));
+    shown->setVisible(lamp.visible());
+    m_command4[std::size_t(index - 1)]->setVisible(m_form.Command4(index).visible());
+}
+
+bool MainWindow::checkField(QWidget* field)
+{
+    const auto found = std::find(m_text.begin(), m_text.end(), field);
+    if (found == m_text.end())
+        return true;
+    const auto refusal = m_simulator.validate(int(found - m_text.begin()) + 1);
+    if (!refusal)
+        return true;
+    m_presentRefusal(*refusal);
+    return false;
+}
+
+void MainWindow::Picture4_Click()
+{
+    const QString path = QLatin1String(launchPath);
+    m_simulator.run(QStringLiteral("Open DRYX"), [this, &path] {
+        if (const auto reason = m_launcher.start(path))
+            throw SimulatorError(ErrorKind::LaunchFailed,
+                                 QStringLiteral("cannot start \"%1\": %2").arg(path, *reason));
+    });
+}
+
+void MainWindow::Command2_Click()
+{
+    m_endProgram();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_endProgram();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "EntryChecks.h"
+#include "FormMember.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class FocusLeaveGuard;
+class Form1;
+class LampWidget;
+class Launcher;
+class PictureButton;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class Simulator;
+
+// The tool's one window, a view of the form state: every change the core makes shows at once,
+// and what the operator types goes into the field's text as typed. Buttons, alarm buttons and
+// the fields' checks go to the simulator's handlers; the launcher picture and "Close" are
+// handled here.
+class MainWindow : public QWidget, public FormObserver
+{
+    Q_OBJECT
+public:
+    static constexpr const char* caption = "DRYX PLC Test";
+    static constexpr const char* launchPath = "c:\\program files\\dryx\\dryx.exe";
+
+    MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows a refused entry to the operator and returns when the operator has seen it: by
+    // default the field's message box.
+    using RefusalPresenter = std::function<void(const EntryRefusal&)>;
+    void setRefusalPresenter(RefusalPresenter presenter);
+    // Ends the program: by default the event loop is left with code 0.
+    using ProgramEnd = std::function<void()>;
+    void setProgramEnd(ProgramEnd end);
+
+    void memberChanged(FormMember member) override;
+
+    void Picture4_Click();
+    void Command2_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    QLabel* addLabel(const char* name, const QString& text, const QFont& font);
+    QPushButton* addButton(const char* name, const QString& text);
+    QLineEdit* addField(int field);
+    LampWidget* addLamp(const char* name);
+    void place(QWidget* control, const char* name);
+
+    void showText(int field);
+    void showLamps();
+    void showAlarm(int index);
+    bool checkField(QWidget* field);
+
+    Form1& m_form;
+    Simulator& m_simulator;
+    Launcher& m_launcher;
+    RefusalPresenter m_presentRefusal;
+    ProgramEnd m_endProgram;
+
+    std::array<QLineEdit*, 8> m_text{}; // Text1..Text8
+    LampWidget* m_shape5 = nullptr;
+    LampWidget* m_shape1 = nullptr;
+    std::array<LampWidget*, 4> m_shape3{};
+    std::array<QPushButton*, 4> m_command4{};
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    PictureButton* m_picture4 = nullptr;
+    FocusLeaveGuard* m_guard = nullptr;
+};
