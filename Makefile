@@ -8,7 +8,7 @@ PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
 # What building, testing and looking at the tool need from Debian.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
             libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
-            fonts-liberation fonts-urw-base35 fonts-dejavu-core python3
+            fonts-liberation fonts-urw-base35 fonts-dejavu-core fonts-lato python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -32,11 +32,11 @@ build: deps
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# With a display: the window. Without one: headless, started, tracing every tick, on the
-# virtual line (read it with `cat -v /tmp/dryx-line`); Ctrl-C stops the run and ends it.
+# Both on the virtual line (read it with `cat -v /tmp/dryx-line`). With a display: the window.
+# Without one: headless, started, tracing every tick; Ctrl-C stops the run and ends it.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	    $(PROGRAM) --settings examples/setup.ini; \
+	    $(PROGRAM) --settings examples/setup.ini --virtual-port=/tmp/dryx-line; \
 	else \
 	    $(PROGRAM) --headless --settings examples/setup.ini --virtual-port=/tmp/dryx-line --start --trace; \
 	fi
@@ -46,6 +46,10 @@ run: build
 bench: build
 	$(BUILD_DIR)/bench/dryx-bench --program $(PROGRAM) \
 	    --seconds $${BENCH_SECONDS:-60} --long-seconds $${BENCH_LONG_SECONDS:-600}
+
+# docs/window.png: the window photographed on a virtual display, after Start and "A1".
+screenshot: build
+	docs/screenshot.sh $(PROGRAM) docs/window.png
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
