@@ -1,0 +1,281 @@
+// The headless program's pieces: options, commands, `show` and the tick trace, on the core in
+// virtual time with a recording port.
+#include "CommandInterpreter.h"
+#include "Conversions.h"
+#include "ErrorReporter.h"
+#include "Form1.h"
+#include "FormStatePrinter.h"
+#include "MapSettingsStore.h"
+#include "Options.h"
+#include "RecordingPort.h"
+#include "Simulator.h"
+#include "TickTracePrinter.h"
+#include "VirtualTimerFacility.h"
+
+#include <QTest>
+
+namespace
+{
+class CollectingReporter : public ErrorReporter
+{
+public:
+    void report(const QString& message) override { messages.append(message); }
+    QStringList messages;
+};
+
+// The simulator as the command reader drives it, with its outputs kept.
+struct Rig {
+    Rig()
+    {
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QStringLiteral("NumKTron"),
+                  QStringLiteral("1"));
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QStringLiteral("NumModbus"),
+                  QStringLiteral("0"));
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QStringLiteral("Num6B"),
+                  QStringLiteral("1"));
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QStringLiteral("NumRelay"),
+                  QStringLiteral("2"));
+        store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"),
+                  QStringLiteral("PLCTerminator"), QStringLiteral("63536"));
+        simulator.Form_Load();
+    }
+    void run(const QString& line) { interpreter.execute(line); }
+    QString takeOut() { return std::exchange(outText, QString()); }
+    QString takeErr() { return std::exchange(errText, QString()); }
+
+    VirtualTimerFacility timers;
+    RecordingPort port{timers};
+    Form1 form{timers, port};
+    MapSettingsStore store;
+    CollectingReporter reporter;
+    Conversions rules{QLocale::c()};
+    Simulator simulator{form, store, timers, reporter, rules, nullptr};
+    QString outText;
+    QString errText;
+    QTextStream out{&outText};
+    QTextStream err{&errText};
+    int quits = 0;
+    CommandInterpreter interpreter{simulator, out, err, [this] { ++quits; }};
+};
+} // namespace
+
+class HeadlessTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void optionsAreRead()
+    {
+        QString why;
+        const std::optional<Options> options = Options::parse(
+            {QStringLiteral("--headless"), QStringLiteral("--start"), QStringLiteral("--trace"),
+             QStringLiteral("--duration"), QStringLiteral("2.5"), QStringLiteral("--set"),
+             QStringLiteral("points=40"), QStringLiteral("--set=Text8="),
+             QStringLiteral("--settings=/tmp/s.ini"), QStringLiteral("--port"),
+             QStringLiteral("3=/dev/ttyUSB0"), QStringLiteral("--virtual-port=/tmp/line")},
+            &why);
+        QVERIFY2(options, qPrintable(why));
+        QVERIFY(options->headless && options->start && options->trace);
+        QCOMPARE(options->durationMs, std::optional<qint64>(2500));
+        QCOMPARE(options->entries.size(), 2);
+        QCOMPARE(options->entries[0].field, 1);
+        QCOMPARE(options->entries[0].text, QStringLiteral("40"));
+        QCOMPARE(options->entries[1].field, 8);
+        QCOMPARE(options->entries[1].text, QString());
+        QCOMPARE(options->settingsFile, QStringLiteral("/tmp/s.ini"));
+        QCOMPARE(options->ports.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
+        QVERIFY(options->virtualPort);
+        QCOMPARE(options->virtualLink, QStringLiteral("/tmp/line"));
+    }
+
+    void badUsageIsRefusedWithAReason_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("unknown") << QStringList{QStringLiteral("--fast")}
+                                 << QStringLiteral("unknown option \"--fast\" (see --help)");
+        QTest::newRow("duration missing")
+            << QStringList{QStringLiteral("--duration")}
+            << QStringLiteral("--duration expects a number of seconds, e.g. --duration 60");
+        QTest::newRow("duration negative")
+            << QStringList{QStringLiteral("--duration=-1")}
+            << QStringLiteral("--duration expects a number of seconds, e.g. --duration 60");
+        QTest::newRow("set without =")
+            << QStringList{QStringLiteral("--set"), QStringLiteral("Text1")}
+            << QStringLiteral("--set expects FIELD=TEXT, e.g. --set Text1=30");
+        QTest::newRow("set Text5")
+            << QStringList{QStringLiteral("--set"), QStringLiteral("Text5=3")}
+            << QStringLiteral(
+                   "--set Text5=3: Text5 shows the switch count; it is not an entry field");
+        QTest::newRow("port") << QStringList{QStringLiteral("--port"), QStringLiteral("COM1")}
+                              << QStringLiteral("--port expects N=DEVICE with N from 1 to 32767, "
+                                                "e.g. --port 1=/dev/ttyUSB0; got \"COM1\"");
+        QTest::newRow("positional") << QStringList{QStringLiteral("start")}
+                                    << QStringLiteral("unknown option \"start\" (see --help)");
+    }
+
+    void badUsageIsRefusedWithAReason()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, why);
+        QString actual;
+        QVERIFY(!Options::parse(arguments, &actual));
+        QCOMPARE(actual, why);
+    }
+
+    void showPrintsTheWholeForm()
+    {
+        Rig rig;
+        rig.run(QStringLiteral("  SHOW  "));
+        QCOMPARE(rig.takeOut(),
+                 QStringLiteral("Text1=3\nText2=10\nText3=500\nText4=1\nText5=0\nText6=2\n"
+                                "Text7=1\nText8=63536\nShape5.FillColor=16384\n"
+                                "Shape5.BorderColor=14737632\nShape1.FillColor=255\n"
+                                "Shape3(1).FillColor=65280\nShape3(2).FillColor=65280\n"
+                                "Shape3(3).FillColor=65280\nShape3(4).FillColor=65280\n"
+                                "Shape3(1).Visible=True\nShape3(2).Visible=True\n"
+                                "Shape3(3).Visible=False\nShape3(4).Visible=False\n"
+                                "Command4(1).Visible=True\nCommand4(2).Visible=True\n"
+                                "Command4(3).Visible=False\nCommand4(4).Visible=False\n"
+                                "Timer1.Enabled=True\nTimer1.Interval=0\n"
+                                "Timer2.Enabled=True\nTimer2.Interval=0\n"
+                                "Timer3.Enabled=True\nTimer3.Interval=0\n"
+                                "Timer4.Enabled=True\nTimer4.Interval=0\n"
+                                "Timer5.Enabled=True\nTimer5.Interval=0\n"
+                                "Timer6.Enabled=True\nTimer6.Interval=0\n"
+                                "AlarmState(1)=0\nAlarmState(2)=0\nAlarmState(3)=0\n"
+                                "AlarmState(4)=0\nSwitchTicks=0\nMSComm1.PortOpen=False\nend\n"));
+        QCOMPARE(rig.takeErr(), QString());
+    }
+
+    void startAlarmStopDriveTheRun()
+    {
+        Rig rig;
+        rig.run(QStringLiteral("set points 10"));
+        rig.run(QStringLiteral("Start"));
+        QCOMPARE(rig.port.opened, QList<qint16>{1});
+        rig.timers.advanceTo(1000);
+        rig.run(QStringLiteral("alarm 2"));
+        rig.timers.advanceTo(1500);
+        rig.run(QStringLiteral(" stop "));
+        rig.timers.advanceTo(3000);
+        QCOMPARE(rig.port.closes, 1);
+        const QByteArray values = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n";
+        QCOMPARE(rig.port.allBytes(),
+                 values + "0\r\n0\r\n63536\r\n" + values + "0\r\n1\r\n63536\r\n");
+        rig.run(QStringLiteral("show"));
+        const QString shown = rig.takeOut();
+        QVERIFY(shown.contains(QLatin1String("\nAlarmState(2)=1\n")));
+        QVERIFY(shown.contains(QLatin1String("\nShape3(2).FillColor=255\n")));
+        QVERIFY(shown.contains(QLatin1String("\nMSComm1.PortOpen=False\n")));
+        QVERIFY(shown.contains(QLatin1String("\nShape5.FillColor=20480\n")));
+        QCOMPARE(rig.takeErr(), QString());
+    }
+
+    void refusalsGoToStandardError_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("hidden button") << QStringLiteral("alarm 3")
+                                       << QStringLiteral("alarm 3: alarm button A3 is not shown\n");
+        QTest::newRow("no such button")
+            << QStringLiteral("alarm 9")
+            << QStringLiteral("alarm 9: alarm button A9 is not shown\n");
+        QTest::newRow("not a number")
+            << QStringLiteral("alarm one")
+            << QStringLiteral("alarm: expected an alarm button number, e.g. alarm 1\n");
+        QTest::newRow("unknown") << QStringLiteral("  launch  rockets ")
+                                 << QStringLiteral("unknown command: launch  rockets\n");
+        QTest::newRow("start with words")
+            << QStringLiteral("start now") << QStringLiteral("unknown command: start now\n");
+        QTest::newRow("field") << QStringLiteral("set Text9 1")
+                               << QStringLiteral(
+                                      "set: no entry field \"Text9\" (Text1, Text2, "
+                                      "Text3, Text4, Text6, Text7, Text8 or points, "
+                                      "pagegap, gap, pages, alarms, port, terminator)\n");
+    }
+
+    void refusalsGoToStandardError()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, error);
+        Rig rig;
+        rig.run(command);
+        QCOMPARE(rig.takeErr(), error);
+        QCOMPARE(rig.takeOut(), QString());
+        QVERIFY(rig.port.opened.isEmpty());
+        QCOMPARE(rig.form.AlarmState(1), qint16(0));
+    }
+
+    void setChecksTheEntryAndKeepsTheOldTextWhenRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("accepted") << QStringLiteral("set TEXT1 200") << 1 << QStringLiteral("200")
+                                  << QString();
+        QTest::newRow("alias") << QStringLiteral("set gap 750") << 3 << QStringLiteral("750")
+                               << QString();
+        QTest::newRow("too many points")
+            << QStringLiteral("set Text1 201") << 1 << QStringLiteral("3")
+            << QStringLiteral("set Text1: Invalid Data Points: Please insert a number >=10  or  "
+                              "<200.\n");
+        QTest::newRow("empty terminator")
+            << QStringLiteral("set terminator") << 8 << QStringLiteral("63536")
+            << QStringLiteral("set terminator: Invalid Data Terminator: Please insert a Data "
+                              "Terminator.\n");
+        QTest::newRow("port 9") << QStringLiteral("set Text7 9") << 7 << QStringLiteral("1")
+                                << QStringLiteral("set Text7: Invalid Port Number: Please insert "
+                                                  "a number from 1 to 8.\n");
+        QTest::newRow("quoted") << QStringLiteral("set Text8 \" 42 \"") << 8
+                                << QStringLiteral(" 42 ") << QString();
+    }
+
+    void setChecksTheEntryAndKeepsTheOldTextWhenRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        Rig rig;
+        rig.run(command);
+        QCOMPARE(rig.form.text(field).text(), text);
+        QCOMPARE(rig.takeErr(), error);
+    }
+
+    void quitEndsWithoutStop()
+    {
+        Rig rig;
+        rig.run(QStringLiteral("start"));
+        rig.run(QStringLiteral("QUIT"));
+        QCOMPARE(rig.quits, 1);
+        QCOMPARE(rig.port.closes, 0);
+        QVERIFY(rig.form.MSComm1.portOpen());
+    }
+
+    void traceLines_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("one-page") << QStringList{QStringLiteral("1"), QStringLiteral("2"),
+                                                 QStringLiteral("3"), QStringLiteral("0"),
+                                                 QStringLiteral("1"), QStringLiteral("63536")}
+                                  << QStringLiteral("1000 Timer4 22 1 2 3 0 1 63536");
+        QTest::newRow("empty terminator") << QStringList{QStringLiteral("1"), QString()}
+                                          << QStringLiteral("1000 Timer4 5 1 \"\"");
+        QTest::newRow("blank and beyond Latin-1")
+            << QStringList{QStringLiteral("a b"), QStringLiteral("\u20ac")}
+            << QStringLiteral("1000 Timer4 8 \"a b\" \u20ac");
+        QTest::newRow("nothing") << QStringList{} << QStringLiteral("1000 Timer4 0");
+    }
+
+    void traceLines()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, line);
+        QCOMPARE(TickTracePrinter::line(1000, QStringLiteral("Timer4"), texts), line);
+    }
+};
+
+QTEST_GUILESS_MAIN(HeadlessTest)
+#include "tst_headless.moc"
