@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include <utility>
+
 FocusLeaveGuard::FocusLeaveGuard(QWidget* window, Check check)
     : QObject(window), m_window(window), m_check(std::move(check))
 {
@@ -41,6 +43,14 @@ bool FocusLeaveGuard::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
         if (watched == m_window->windowHandle())
             return onWindowPress(static_cast<QMouseEvent*>(event));
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == m_window)
+            return onWidgetPress();
+        return false;
+    case QEvent::FocusOut:
+        // A field the focus has just left for a press that did not come through the window.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason &&
+            watched->isWidgetType() && isGuarded(static_cast<QWidget*>(watched)))
+            m_leftByPress = static_cast<QWidget*>(watched);
         return false;
     default:
         return false;
@@ -60,13 +70,33 @@ bool FocusLeaveGuard::onKeyPress(QWidget* receiver, const QKeyEvent* event)
 
 bool FocusLeaveGuard::onWindowPress(const QMouseEvent* event)
 {
+    m_pressChecked = false;
     QWidget* field = m_window->focusWidget();
     if (!isGuarded(field))
         return false;
     QWidget* taker = focusTakerAt(event->position().toPoint());
     if (!taker || taker == field)
         return false;
-    return !mayLeave(field);
+    if (!mayLeave(field))
+        return true;
+    m_pressChecked = true;
+    return false;
+}
+
+bool FocusLeaveGuard::onWidgetPress()
+{
+    // The press is on its way to the widget under the pointer, and has already given it the
+    // focus. Coming through the window it has been checked before that.
+    QWidget* left = m_leftByPress;
+    m_leftByPress = nullptr;
+    if (std::exchange(m_pressChecked, false) || !left)
+        return false;
+    // A press handed straight to a widget (by a test or an assistive tool): the focus moved
+    // before anyone could ask, so a refused entry takes it back.
+    if (mayLeave(left))
+        return false;
+    left->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 QWidget* FocusLeaveGuard::focusTakerAt(QPoint pos) const

@@ -21,6 +21,10 @@ class QMouseEvent;
 // the window hands it to the widget under the pointer). A refused entry swallows that event:
 // the focus stays and the pressed control does not act. Leaving for another window runs no
 // check: only key presses in the field and presses on this window are looked at.
+//
+// A press handed straight to a widget, not through the window (as tests and assistive tools
+// may do), has moved the focus before any filter sees it; for those the field's check runs
+// afterwards, and a refused entry takes the focus back and swallows the press.
 class FocusLeaveGuard : public QObject
 {
     Q_OBJECT
@@ -44,6 +48,7 @@ private:
     bool isGuarded(const QWidget* widget) const;
     bool onKeyPress(QWidget* receiver, const QKeyEvent* event);
     bool onWindowPress(const QMouseEvent* event);
+    bool onWidgetPress();
     // True when the focus may leave `field`.
     bool mayLeave(QWidget* field);
 
@@ -51,4 +56,6 @@ private:
     Check m_check;
     QList<QPointer<QWidget>> m_fields;
     bool m_checking = false;
+    bool m_pressChecked = false;     // the press on its way to a widget passed the check
+    QPointer<QWidget> m_leftByPress; // the field a press has just taken the focus from
 };

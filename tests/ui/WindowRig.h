@@ -67,6 +67,10 @@ struct WindowRig {
         QTest::mouseClick(window->windowHandle(), button, {}, at);
     }
 
+    // A click handed straight to the control, as QTest does for widgets: the press reaches the
+    // control after Qt has given it the focus.
+    void clickDirect(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+
     // The operator puts the focus in a field and replaces its entry by typing.
     void typeInto(int number, const QString& text)
     {

@@ -55,6 +55,9 @@ private slots:
     void refusedByClickOnClose();
     void refusedByClickOnAlarmButton();
     void refusedByClickOnPicture();
+    void refusedByClickHandedToTheControl_data();
+    void refusedByClickHandedToTheControl();
+    void acceptedClickHandedToTheControlActs();
     void clickInsideTheFieldRunsNoCheck();
     void clicksOnDecorationRunNoCheck();
     void correctedEntryLeavesByClick();
@@ -571,6 +574,53 @@ void MainWindowTest::refusedByClickOnPicture()
     QCOMPARE(rig->refusals[0].title, QStringLiteral("Invalid Data Terminator"));
     QVERIFY(rig->launcher.started.isEmpty());
     QCOMPARE(QApplication::focusWidget(), rig->field(8));
+}
+
+void MainWindowTest::refusedByClickHandedToTheControl_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("another field") << "Text3";
+    QTest::newRow("Start") << "Command1";
+    QTest::newRow("Close") << "Command2";
+    QTest::newRow("alarm button") << "Command4(1)";
+    QTest::newRow("picture") << "Picture4";
+}
+
+void MainWindowTest::refusedByClickHandedToTheControl()
+{
+    QFETCH(QString, target);
+    rig->create();
+    QVERIFY(rig->sim.simulator.Form_Load());
+    QVERIFY(rig->showActive());
+    rig->typeInto(6, QStringLiteral("-1"));
+    rig->clickDirect(rig->control(target));
+    QCOMPARE(rig->refusals,
+             (QList<EntryRefusal>{{QStringLiteral("Invalid Alarm Number"),
+                                   QStringLiteral("Please insert a valid Alarm number.")}}));
+    QCOMPARE(QApplication::focusWidget(), rig->field(6));
+    QCOMPARE(rig->field(6)->text(), QStringLiteral("-1"));
+    // Nothing acted on the click.
+    QVERIFY(rig->sim.port.opened.isEmpty());
+    QCOMPARE(rig->programEnds, 0);
+    QCOMPARE(rig->sim.form.AlarmState(1), qint16(0));
+    QVERIFY(rig->launcher.started.isEmpty());
+}
+
+void MainWindowTest::acceptedClickHandedToTheControlActs()
+{
+    rig->create();
+    QVERIFY(rig->sim.simulator.Form_Load());
+    QVERIFY(rig->showActive());
+    rig->typeInto(6, QStringLiteral("2"));
+    rig->clickDirect(rig->control(QStringLiteral("Command4(1)")));
+    QVERIFY(rig->refusals.isEmpty());
+    QCOMPARE(rig->sim.form.AlarmState(1), qint16(1));
+    QCOMPARE(QApplication::focusWidget(), rig->control(QStringLiteral("Command4(1)")));
+    // A click through the window after that is checked once, not twice.
+    rig->typeInto(7, QStringLiteral("4"));
+    rig->click(rig->control(QStringLiteral("Command1")));
+    QVERIFY(rig->refusals.isEmpty());
+    QCOMPARE(rig->sim.port.opened, QList<qint16>{4});
 }
 
 void MainWindowTest::clickInsideTheFieldRunsNoCheck()
