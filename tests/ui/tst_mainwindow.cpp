@@ -59,6 +59,7 @@ private slots:
     void refusedByClickHandedToTheControl();
     void acceptedClickHandedToTheControlActs();
     void clickInsideTheFieldRunsNoCheck();
+    void leavingForAnotherWindowRunsNoCheck();
     void clicksOnDecorationRunNoCheck();
     void correctedEntryLeavesByClick();
     void buttonsActWhenNoFieldHoldsTheFocus();
@@ -631,6 +632,27 @@ void MainWindowTest::clickInsideTheFieldRunsNoCheck()
     rig->click(rig->field(7));
     QVERIFY(rig->refusals.isEmpty());
     QCOMPARE(QApplication::focusWidget(), rig->field(7));
+}
+
+void MainWindowTest::leavingForAnotherWindowRunsNoCheck()
+{
+    rig->create();
+    QVERIFY(rig->showActive());
+    rig->typeInto(3, QStringLiteral("100"));
+    QWidget other;
+    other.setGeometry(500, 0, 100, 100);
+    auto* otherField = new QLineEdit(&other);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, otherField->geometry().center());
+    QCOMPARE(QApplication::focusWidget(), otherField);
+    QVERIFY(rig->refusals.isEmpty());
+    // Back in the window, the field still holds its focus and its entry.
+    QVERIFY(rig->showActive());
+    QCOMPARE(QApplication::focusWidget(), rig->field(3));
+    QCOMPARE(rig->field(3)->text(), QStringLiteral("100"));
+    QVERIFY(rig->refusals.isEmpty());
 }
 
 void MainWindowTest::clicksOnDecorationRunNoCheck()
