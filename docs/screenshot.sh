@@ -20,7 +20,8 @@ log=$(mktemp)
 pid=$!
 trap 'kill $pid 2>/dev/null || true; rm -f "$log"' EXIT
 
-window=$(xdotool search --sync --onlyvisible --name '^DRYX PLC Test$' | head -n 1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^DRYX PLC Test$' | head -n 1)
+[ -n "$window" ] || { echo "no window appeared:" >&2; cat "$log" >&2; exit 1; }
 sleep 1
 # Window coordinates of "Start" and "A1" (their centres, from the layout table).
 eval "$(xdotool getwindowgeometry --shell "$window")"

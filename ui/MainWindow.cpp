@@ -96,69 +96,63 @@ void MainWindow::createControls()
     for (const FormLayout::LeaderLine& line : FormLayout::leaderLines())
         lines.append(FormLayout::pixelLine(line));
     auto* panel = new PanelWidget(lines, this);
-    place(panel, "Shape2");
+    place(panel, QStringLiteral("Shape2"));
 
-    addLabel("Label2", QStringLiteral("DRYX Tamblo V1.1"), Look::bannerFont())
+    addLabel(QStringLiteral("Label2"), QStringLiteral("DRYX Tamblo V1.1"), Look::bannerFont())
         ->setAlignment(Qt::AlignCenter);
 
-    m_command1 = addButton("Command1", QStringLiteral("Start"));
+    m_command1 = addButton(QStringLiteral("Command1"), QStringLiteral("Start"));
     connect(m_command1, &QPushButton::clicked, this, [this] { m_simulator.Command1_Click(); });
-    m_command3 = addButton("Command3", QStringLiteral("Stop"));
+    m_command3 = addButton(QStringLiteral("Command3"), QStringLiteral("Stop"));
     connect(m_command3, &QPushButton::clicked, this, [this] { m_simulator.Command3_Click(); });
-    m_command2 = addButton("Command2", QStringLiteral("Close"));
+    m_command2 = addButton(QStringLiteral("Command2"), QStringLiteral("Close"));
     connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 
-    m_shape5 = addLamp("Shape5");
-    m_shape1 = addLamp("Shape1");
+    m_shape5 = addLamp(QStringLiteral("Shape5"));
+    m_shape1 = addLamp(QStringLiteral("Shape1"));
 
     m_picture4 = new PictureButton(Pictures::launcher(), Look::colour(Colours::window), this);
     m_picture4->setToolTip(QStringLiteral("Open DRYX"));
-    place(m_picture4, "Picture4");
+    place(m_picture4, QStringLiteral("Picture4"));
     connect(m_picture4, &PictureButton::clicked, this, [this] { Picture4_Click(); });
 
     for (std::size_t i = 0; i < captionedField.size(); ++i) {
         const int field = captionedField[i];
-        const QString name = indexed("Label1", int(i));
         auto* label = new QLabel(m_form.text(field).caption(), this);
-        label->setObjectName(name);
+        place(label, indexed("Label1", int(i)));
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Look::highlightedText(palette));
         label->setPalette(palette);
         setBackground(label, Look::colour(Colours::panel));
-        label->setGeometry(FormLayout::pixelRect(FormLayout::place(name)));
     }
 
     for (int field = 1; field <= 8; ++field)
         m_text[std::size_t(field - 1)] = addField(field);
 
     for (int index = 1; index <= Form1::alarmCount; ++index) {
-        QPushButton* button = addButton("", QStringLiteral("A%1").arg(index));
-        const QString name = indexed("Command4", index);
-        button->setObjectName(name);
-        button->setGeometry(FormLayout::pixelRect(FormLayout::place(name)));
+        QPushButton* button =
+            addButton(indexed("Command4", index), QStringLiteral("A%1").arg(index));
         connect(button, &QPushButton::clicked, this,
                 [this, index] { m_simulator.Command4_Click(index); });
         m_command4[std::size_t(index - 1)] = button;
 
-        LampWidget* lamp = new LampWidget(this);
-        lamp->setObjectName(indexed("Shape3", index));
-        lamp->setGeometry(FormLayout::pixelRect(FormLayout::place(lamp->objectName())));
-        m_shape3[std::size_t(index - 1)] = lamp;
+        m_shape3[std::size_t(index - 1)] = addLamp(indexed("Shape3", index));
     }
 
-    addLabel("Label3", QStringLiteral("DRYX PLC Test project"), Look::creditFont())
+    addLabel(QStringLiteral("Label3"), QStringLiteral("DRYX PLC Test project"), Look::creditFont())
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    addLabel("Label4", QStringLiteral("dryx-plc-test.example.org"), Look::defaultFont())
+    addLabel(QStringLiteral("Label4"), QStringLiteral("dryx-plc-test.example.org"),
+             Look::defaultFont())
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 }
 
-void MainWindow::place(QWidget* control, const char* name)
+void MainWindow::place(QWidget* control, const QString& name)
 {
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(FormLayout::pixelRect(FormLayout::place(QLatin1String(name))));
+    control->setObjectName(name);
+    control->setGeometry(FormLayout::pixelRect(FormLayout::place(name)));
 }
 
-QLabel* MainWindow::addLabel(const char* name, const QString& text, const QFont& font)
+QLabel* MainWindow::addLabel(const QString& name, const QString& text, const QFont& font)
 {
     auto* label = new QLabel(text, this);
     label->setFont(font);
@@ -169,20 +163,19 @@ QLabel* MainWindow::addLabel(const char* name, const QString& text, const QFont&
     return label;
 }
 
-QPushButton* MainWindow::addButton(const char* name, const QString& text)
+QPushButton* MainWindow::addButton(const QString& name, const QString& text)
 {
     auto* button = new QPushButton(text, this);
     button->setAutoDefault(false);
     button->setDefault(false);
-    if (*name)
-        place(button, name);
+    place(button, name);
     return button;
 }
 
 QLineEdit* MainWindow::addField(int field)
 {
     auto* edit = new QLineEdit(this);
-    place(edit, QStringLiteral("Text%1").arg(field).toLatin1().constData());
+    place(edit, QStringLiteral("Text%1").arg(field));
     edit->setTextMargins(0, 0, 0, 0);
     // No length limit: a long entry is taken in full.
     edit->setMaxLength(std::numeric_limits<int>::max());
@@ -199,7 +192,7 @@ QLineEdit* MainWindow::addField(int field)
     return edit;
 }
 
-LampWidget* MainWindow::addLamp(const char* name)
+LampWidget* MainWindow::addLamp(const QString& name)
 {
     auto* lamp = new LampWidget(this);
     place(lamp, name);

@@ -51,11 +51,12 @@ protected:
 private:
     void createControls();
     void setTabOrder();
-    QLabel* addLabel(const char* name, const QString& text, const QFont& font);
-    QPushButton* addButton(const char* name, const QString& text);
+    QLabel* addLabel(const QString& name, const QString& text, const QFont& font);
+    QPushButton* addButton(const QString& name, const QString& text);
     QLineEdit* addField(int field);
-    LampWidget* addLamp(const char* name);
-    void place(QWidget* control, const char* name);
+    LampWidget* addLamp(const QString& name);
+    // Names the control and puts it at its place from the layout table.
+    void place(QWidget* control, const QString& name);
 
     void showText(int field);
     void showLamps();
