@@ -8,6 +8,7 @@
 
 #include "MainWindow.h"
 #include "MessageBoxErrorReporter.h"
+#include "Pictures.h"
 #include "ProcessLauncher.h"
 #include "Session.h"
 
@@ -16,6 +17,8 @@
 int runWindow(int& argc, char** argv, const Options& options)
 {
     QApplication application(argc, argv);
+    // The window and the message boxes all carry the tool's icon.
+    QApplication::setWindowIcon(QIcon(Pictures::windowIcon()));
     // The reporter comes before the simulator; its boxes get the window as parent once the
     // window exists.
     MessageBoxErrorReporter reporter;
