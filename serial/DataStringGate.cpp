@@ -1,5 +1,6 @@
 #include "DataStringGate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -27,9 +28,11 @@ bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
     if (!m_firstTickMs)
         m_firstTickMs = nowMs;
     if (!m_inDataString) {
+        if (m_dataStringLetThrough)
+            m_lastLetThroughBytes = std::min(m_dataStringBytes, m_continuationLimit);
         m_inDataString = true;
         m_dataStringBytes = 0;
-        m_dataStringLetThrough = backlogBytes <= m_idleTolerance;
+        m_dataStringLetThrough = backlogBytes <= m_lastLetThroughBytes + m_idleTolerance;
         if (!m_dataStringLetThrough)
             leaveOut(nowMs);
     }

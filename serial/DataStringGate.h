@@ -11,12 +11,15 @@
 // whole, so the receiver never sees a torn data string and a line is never cut.
 //
 // The decision is taken at the tick that opens a data string: the data string goes on the
-// line when the line is free then, or will be within the idle tolerance (20 ms), so that it
-// starts within that tolerance of its time; otherwise it is left out, with every tick that
-// continues it up to its terminator line. A data string that grows past the continuation
-// limit (8 KiB) without closing ends at the next tick all the same; only a data string that
-// never closes (a fractional data string gap) or pages of thousands of points get there.
-// What waits for the line is therefore never more than the limit plus one tick's lines.
+// line when the line is sending at most the data string let through before it (a hand-over
+// puts two data strings a page gap apart, and the second waits for the first as on any
+// line), with a tolerance of 20 ms of line time; otherwise it is left out, with every tick
+// that continues it up to its terminator line. So a data string that goes is late by at most
+// the line time of the one before it, and what waits for the line is at most two data
+// strings. A data string that grows past the continuation limit (8 KiB) without closing ends
+// at the next tick all the same, and counts as 8 KiB for the one after it; only a data
+// string that never closes (a fractional data string gap) or pages of thousands of points
+// get there.
 class DataStringGate
 {
 public:
@@ -56,6 +59,7 @@ private:
     bool m_inDataString = false; // a data string has been opened and not closed
     bool m_dataStringLetThrough = false;
     qint64 m_dataStringBytes = 0;
+    qint64 m_lastLetThroughBytes = 0; // the data string before this one, if it went
 
     std::optional<qint64> m_firstTickMs;
     qint64 m_producedBytes = 0; // by the run's ticks so far

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -28,8 +29,15 @@ public:
         if (openpty(&m_master, &m_slave, name, &raw, nullptr) == 0) {
             m_slavePath = QString::fromLocal8Bit(name);
             ::fcntl(m_master, F_SETFL, O_NONBLOCK);
+            // A program the test starts must not hold the test's ends of the line.
+            ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+            ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
         }
         m_clock.start();
+        // Read as the bytes come (within a millisecond), so arrival times mean something.
+        m_reading.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_reading, &QTimer::timeout, &m_reading, [this] { poll(); });
+        m_reading.start(1);
     }
     ~PseudoTerminal()
     {
@@ -86,6 +94,7 @@ private:
     int m_slave = -1;
     QString m_slavePath;
     QElapsedTimer m_clock;
+    QTimer m_reading;
     QList<Chunk> m_chunks;
     QByteArray m_all;
 };

@@ -1,0 +1,309 @@
+// The program itself, started as a process, on real pseudo-terminals: the test reads the other
+// side of the line and checks whole runs to the byte, with the actions given on standard input.
+// Times are checked where the bytes arrive, with tolerances that hold on a loaded machine.
+#include "PseudoTerminal.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+const QString program = QStringLiteral(DRYX_PROGRAM);
+const QByteArray values = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n";
+const QByteArray terminator = "63536\r\n";
+
+// The setup of a line with 10 data points (5 K-Tron feeders) and two relays (two alarms).
+QString writeSetup(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("[setup]\nNumKTron=5\nNumModbus=0\nNum6B=0\nNumRelay=2\nPLCTerminator=63536\n");
+    return path;
+}
+
+// The reading end of the virtual line, opened as a monitoring application opens its port.
+class LineReader
+{
+public:
+    explicit LineReader(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK))
+    {
+        m_clock.start();
+        // Read as the bytes come (within a millisecond), so arrival times mean something.
+        m_reading.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_reading, &QTimer::timeout, &m_reading, [this] { poll(); });
+        m_reading.start(1);
+    }
+    ~LineReader()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isOpen() const { return m_fd >= 0; }
+    const QByteArray& poll()
+    {
+        char buffer[4096];
+        ssize_t count;
+        while (m_fd >= 0 && (count = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t i = 0; i < count; ++i)
+                m_arrivals.append(m_clock.elapsed());
+            m_all.append(buffer, count);
+        }
+        return m_all;
+    }
+    qint64 arrivalOf(qsizetype offset) const { return m_arrivals.value(offset, -1); }
+
+private:
+    int m_fd;
+    QElapsedTimer m_clock;
+    QTimer m_reading;
+    QByteArray m_all;
+    QList<qint64> m_arrivals;
+};
+
+struct Tool {
+    QProcess process;
+    QByteArray out;
+    QByteArray err;
+
+    void start(const QStringList& arguments)
+    {
+        process.setProgram(program);
+        process.setArguments(QStringList{QStringLiteral("--headless")} + arguments);
+        process.start();
+    }
+    void send(const QByteArray& command) { process.write(command + '\n'); }
+    // Waits for the end (true also when it has already come).
+    bool finished()
+    {
+        return process.state() == QProcess::NotRunning || process.waitForFinished(10000);
+    }
+    const QByteArray& readOut() { return out += process.readAllStandardOutput(); }
+    const QByteArray& readErr() { return err += process.readAllStandardError(); }
+};
+
+// The bytes every traced line stands for: the trace and the line must agree.
+QByteArray bytesOfTrace(const QByteArray& trace)
+{
+    QByteArray bytes;
+    for (const QByteArray& line : trace.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        for (qsizetype i = 3; i < words.size(); ++i)
+            bytes += words[i] + "\r\n";
+    }
+    return bytes;
+}
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onePageRunOnADeviceWithAnAlarm()
+    {
+        QTemporaryDir dir;
+        PseudoTerminal pty;
+        QVERIFY(pty.isValid());
+        pty.closeSlave();
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                    QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--trace")});
+        QVERIFY(tool.process.waitForStarted());
+        tool.send("start");
+        const QByteArray clear = values + "0\r\n0\r\n" + terminator;
+        const QByteArray raised = values + "1\r\n0\r\n" + terminator;
+        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().size() >= clear.size(), 10000);
+        tool.send("Alarm  1");
+        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().endsWith(raised), 10000);
+        tool.send("stop");
+        tool.send("show");
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), 10000);
+        QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
+        QVERIFY(tool.out.contains("\nAlarmState(1)=1\n"));
+        tool.send("quit");
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.process.exitCode(), 0);
+        tool.readOut();
+        QCOMPARE(tool.readErr(), QByteArray());
+
+        // The whole run: data strings with the alarm clear until the alarm was raised, then
+        // with it raised; exactly what the trace says was written, nothing torn.
+        const QByteArray received = pty.poll();
+        QVERIFY(received.startsWith(clear));
+        QByteArray expected;
+        qsizetype at = 0;
+        while (received.mid(at, clear.size()) == clear)
+            expected += clear, at += clear.size();
+        while (received.mid(at, raised.size()) == raised)
+            expected += raised, at += raised.size();
+        QVERIFY(expected.endsWith(raised));
+        QCOMPARE(received, expected);
+        const QByteArray trace = tool.out.left(tool.out.indexOf("Text1="));
+        QCOMPARE(bytesOfTrace(trace), received);
+        const qsizetype blank = trace.indexOf(' ');
+        const int firstTickMs = trace.left(blank).toInt();
+        QVERIFY2(firstTickMs >= 1000 && firstTickMs < 1100, trace.left(blank).constData());
+        QVERIFY(trace.mid(blank).startsWith(" Timer4 44 1 2 3 4 5 6 7 8 9 10 0 0 63536\n"));
+
+        // One data string every 500 ms, measured where they arrive.
+        for (qsizetype start = clear.size(); start < received.size(); start += clear.size()) {
+            const qint64 gap = pty.arrivalOf(start) - pty.arrivalOf(start - clear.size());
+            QVERIFY2(gap >= 450 && gap <= 800, qPrintable(QString::number(gap)));
+        }
+    }
+
+    void twoPageRunOnTheVirtualLine()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("dryx-line"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
+                    QStringLiteral("Text4=2"), QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        QVERIFY2(tool.err.startsWith("virtual serial line: /dev/pts/"), tool.err.constData());
+        QCOMPARE(QFileInfo(link).symLinkTarget().toUtf8(), tool.err.mid(21).trimmed());
+        LineReader reader(link);
+        QVERIFY(reader.isOpen());
+        tool.send("alarm 1"); // two-page data strings carry no alarm states
+        // 1000: a closing tick (one page); 1500: a page; 1510: a closing page.
+        const QByteArray first = values + "0\r\n0\r\n" + terminator;
+        const QByteArray second = values + values + "0\r\n0\r\n" + terminator;
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= first.size() + second.size(), 10000);
+        ::kill(pid_t(tool.process.processId()), SIGTERM);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+        QCOMPARE(reader.poll(), first + second);
+        QVERIFY(!QFileInfo(link).isSymLink());
+
+        const qint64 gap = reader.arrivalOf(first.size()) - reader.arrivalOf(0);
+        QVERIFY2(gap >= 450 && gap <= 800, qPrintable(QString::number(gap)));
+        // The line rate: 75 bytes take 75 character times (78 ms) to arrive. A reader woken
+        // late sees less of that; a line that did not pace would take no time at all.
+        const qint64 sending =
+            reader.arrivalOf(first.size() + second.size() - 1) - reader.arrivalOf(first.size());
+        QVERIFY2(sending >= 40, qPrintable(QString::number(sending)));
+        QCOMPARE(tool.readErr(), QByteArray("virtual serial line: ") +
+                                     tool.err.mid(21, tool.err.indexOf('\n') - 21) + '\n');
+    }
+
+    void missingAndBusyDevicesAreRefused()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("ttyUSB9"));
+        Tool absent;
+        absent.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                      QStringLiteral("3=") + missing, QStringLiteral("--set"),
+                      QStringLiteral("Text7=3"), QStringLiteral("--start"),
+                      QStringLiteral("--duration"), QStringLiteral("0.2")});
+
+        PseudoTerminal pty;
+        pty.closeSlave();
+        Tool holder;
+        holder.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                      QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(!pty.poll().isEmpty(), 10000); // it holds the device
+        Tool second;
+        second.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                      QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start"),
+                      QStringLiteral("--duration"), QStringLiteral("0.2")});
+        QVERIFY(second.finished());
+        QCOMPARE(second.readErr(),
+                 QStringLiteral("dryx-plc-test: Start: Cannot open Com Port 1 (%1): the device "
+                                "is in use by another program (port refused)\n")
+                     .arg(pty.slavePath())
+                     .toUtf8());
+        holder.send("quit");
+        QVERIFY(holder.finished());
+
+        QVERIFY(absent.finished());
+        QCOMPARE(absent.process.exitCode(), 0);
+        QCOMPARE(absent.readErr(),
+                 QStringLiteral("dryx-plc-test: Start: Cannot open Com Port 3 (%1): No such file "
+                                "or directory (port refused)\n")
+                     .arg(missing)
+                     .toUtf8());
+    }
+
+    void aDeviceGoneMidRunStopsTheRunOnce()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyUSB0"));
+        auto pty = std::make_unique<PseudoTerminal>();
+        pty->closeSlave();
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                    QStringLiteral("1=") + link, QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(pty->poll().endsWith(terminator), 10000);
+        pty.reset(); // the adapter is pulled out
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        const QByteArray prefix =
+            QStringLiteral("dryx-plc-test: Data transmission: Com Port 1 (%1) went away: ")
+                .arg(link)
+                .toUtf8();
+        QVERIFY2(tool.err.startsWith(prefix), tool.err.constData());
+        QVERIFY2(tool.err.endsWith("; the run has been stopped (port refused)\n"),
+                 tool.err.constData());
+        tool.send("show");
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), 10000);
+        QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
+        QVERIFY(tool.out.contains("\nTimer4.Enabled=False\n"));
+        QVERIFY(tool.out.contains("\nShape1.FillColor=255\n"));
+        QCOMPARE(tool.err.count('\n'), 1); // reported once
+
+        // The device is back: Start works again.
+        PseudoTerminal back;
+        back.closeSlave();
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(back.slavePath(), link));
+        tool.send("start");
+        QTRY_VERIFY_WITH_TIMEOUT(back.poll().endsWith(terminator), 10000);
+        QVERIFY(back.poll().startsWith(values + "0\r\n0\r\n" + terminator));
+        tool.send("quit");
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+        QCOMPARE(tool.readErr().count('\n'), 1);
+    }
+
+    void badUsageEndsWithStatus2_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("refused entry")
+            << QStringList{QStringLiteral("--set"), QStringLiteral("Text1=5")}
+            << QByteArray("dryx-plc-test: --set Text1=5: Invalid Data Points: Please insert a "
+                          "number >=10  or  <200.\n");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--fast")}
+                                        << QByteArray("dryx-plc-test: unknown option \"--fast\" "
+                                                      "(see --help)\n");
+        QTest::newRow("missing settings")
+            << QStringList{QStringLiteral("--settings"), QStringLiteral("/nonexistent/setup.ini")}
+            << QByteArray("dryx-plc-test: --settings: cannot read \"/nonexistent/setup.ini\": no "
+                          "such file\n");
+    }
+
+    void badUsageEndsWithStatus2()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, error);
+        QTemporaryDir dir;
+        Tool tool;
+        tool.start(QStringList{QStringLiteral("--settings"), writeSetup(dir)} + arguments);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 2);
+        QCOMPARE(tool.readErr(), error);
+    }
+};
+
+QTEST_GUILESS_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
