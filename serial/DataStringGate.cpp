@@ -27,6 +27,7 @@ bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
     m_inTick = true;
     if (!m_firstTickMs)
         m_firstTickMs = nowMs;
+    m_tickOpened = !m_inDataString;
     if (!m_inDataString) {
         if (m_dataStringLetThrough)
             m_lastLetThroughBytes = std::min(m_dataStringBytes, m_continuationLimit);

@@ -32,6 +32,8 @@ public:
     // whether this tick's lines go on the line.
     bool beginTick(qint64 backlogBytes, qint64 nowMs);
     bool inTick() const { return m_inTick; }
+    // Whether the tick under way opened its data string (else it continues one).
+    bool opensDataString() const { return m_tickOpened; }
     bool letsThrough() const { return m_dataStringLetThrough; }
     // Bytes the tick produced, sent or not.
     void produced(qint64 bytes)
@@ -56,6 +58,7 @@ private:
     qint64 m_continuationLimit;
 
     bool m_inTick = false;
+    bool m_tickOpened = false;
     bool m_inDataString = false; // a data string has been opened and not closed
     bool m_dataStringLetThrough = false;
     qint64 m_dataStringBytes = 0;

@@ -12,12 +12,12 @@ qint64 LinePacer::startOf(const Entry& entry, qsizetype index) const
     return entry.startNs + std::llround(double(index) * m_nsPerChar);
 }
 
-void LinePacer::append(const QByteArray& line, qint64 nowNs)
+void LinePacer::append(const QByteArray& line, qint64 nowNs, bool opensDataString)
 {
     if (line.isEmpty())
         return;
     const qint64 start = std::max(nowNs, m_idleAtNs);
-    m_queue.push_back({line, start});
+    m_queue.push_back({line, start, opensDataString});
     m_queuedBytes += line.size();
     m_idleAtNs = start + std::llround(double(line.size()) * m_nsPerChar);
 }
@@ -72,6 +72,14 @@ std::optional<qint64> LinePacer::nextDueNs() const
         return std::nullopt;
     const qint64 start = startOf(m_queue.front(), m_headSent);
     return m_release == Release::WholeLines ? start - m_leadNs : start;
+}
+
+std::optional<qint64> LinePacer::nextDataStringStartNs() const
+{
+    for (auto entry = m_queue.begin(); entry != m_queue.end(); ++entry)
+        if (entry->opensDataString && (entry != m_queue.begin() || m_headSent == 0))
+            return entry->startNs;
+    return std::nullopt;
 }
 
 void LinePacer::dropAfterCurrentLine()

@@ -21,13 +21,18 @@ public:
 
     LinePacer(double charactersPerSecond, Release release, qint64 leadNs = 0);
 
-    void append(const QByteArray& line, qint64 nowNs);
+    // `opensDataString`: the line's first byte is to be handed over at its exact time, not
+    // with the next batch.
+    void append(const QByteArray& line, qint64 nowNs, bool opensDataString = false);
     // The bytes whose time has come by `nowNs`, in order, taken out of the queue.
     QByteArray takeDue(qint64 nowNs);
     // Everything still queued, at once (a device being closed: the UART finishes it).
     QByteArray takeAll();
     // When the next queued byte (or line) is due; nothing when the queue is empty.
     std::optional<qint64> nextDueNs() const;
+    // When the next data string in the queue starts, if one is queued; a batch must not be
+    // handed over late for it.
+    std::optional<qint64> nextDataStringStartNs() const;
     // Leaves only the rest of the line being sent: a line is never cut short.
     void dropAfterCurrentLine();
     void clear();
@@ -42,6 +47,7 @@ private:
     struct Entry {
         QByteArray bytes;
         qint64 startNs; // start bit of bytes[0]
+        bool opensDataString;
     };
     qint64 startOf(const Entry& entry, qsizetype index) const;
 

@@ -4,9 +4,10 @@
 
 namespace
 {
-// The shortest sleep between two hand-overs: bytes are handed over a couple at a time,
-// as a UART's receive FIFO hands them to the reader, without waking once per character.
-constexpr qint64 minimumSleepNs = 2'000'000;
+// The shortest sleep between two hand-overs: bytes are handed over a few at a time, as a
+// UART's receive FIFO hands them to the reader, without waking once per character. The first
+// byte of a data string is handed over at its exact time all the same.
+constexpr qint64 minimumSleepNs = 12'000'000;
 } // namespace
 
 PacedSerialControl::PacedSerialControl(LinePacer::Release release, qint64 leadNs)
@@ -47,12 +48,14 @@ void PacedSerialControl::closeDevice()
 
 void PacedSerialControl::writeBytes(const QByteArray& bytes)
 {
+    bool opensDataString = false;
     if (!m_gate->inTick())
-        m_gate->beginTick(m_pacer->backlogBytes(nowNs()), nowNs() / 1'000'000);
+        opensDataString = m_gate->beginTick(m_pacer->backlogBytes(nowNs()), nowNs() / 1'000'000) &&
+                          m_gate->opensDataString();
     m_gate->produced(bytes.size());
     if (!m_gate->letsThrough())
         return;
-    m_pacer->append(bytes, nowNs());
+    m_pacer->append(bytes, nowNs(), opensDataString);
     // The first bytes of a line on an idle wire go at once, inside the write.
     if (const QByteArray due = m_pacer->takeDue(nowNs()); !due.isEmpty())
         deliver(due);
@@ -98,7 +101,10 @@ void PacedSerialControl::arm()
         m_wakeUp.stop();
         return;
     }
-    const qint64 waitNs = std::max(*due - nowNs(), minimumSleepNs);
+    const qint64 now = nowNs();
+    qint64 waitNs = std::max(*due - now, minimumSleepNs);
+    if (const std::optional<qint64> opening = m_pacer->nextDataStringStartNs())
+        waitNs = std::min(waitNs, std::max<qint64>(*opening - now, 0));
     m_wakeUp.start(int(std::ceil(double(waitNs) / 1e6)));
 }
 

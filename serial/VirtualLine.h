@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
@@ -25,7 +26,8 @@ public:
     const QString& path() const { return m_path; }
     const QString& link() const { return m_link; }
 
-    // Hands the bytes to the reader, if there is one; never blocks.
+    // Hands the bytes to the reader, if there is one; never blocks. Whether there is one is
+    // looked at every 50 ms at most (a reader that comes sees the line from then on).
     void send(const QByteArray& bytes);
     bool readerPresent() const;
     qint64 bytesLost() const { return m_lost; }
@@ -35,8 +37,10 @@ private:
     void discardInput();
 
     int m_master;
+    QElapsedTimer m_clock;
     QString m_path;
     QString m_link;
     qint64 m_lost = 0;
     bool m_hadReader = false;
+    qint64 m_lookedAtNs = -1;
 };

@@ -1,0 +1,135 @@
+#include "ToolRun.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace
+{
+double nowMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+qint64 residentKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+} // namespace
+
+bool ToolRun::run(const QString& program, const QStringList& arguments, QString* why)
+{
+    int errPipe[2];
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        *why = QStringLiteral("pipe failed");
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    QList<QByteArray> storage{QFile::encodeName(program)};
+    for (const QString& argument : arguments)
+        storage.append(argument.toLocal8Bit());
+    QList<char*> argv;
+    for (QByteArray& item : storage)
+        argv.append(item.data());
+    argv.append(nullptr);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, storage[0].constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(errPipe[1]);
+    if (spawned != 0) {
+        *why = QStringLiteral("cannot start %1").arg(program);
+        return false;
+    }
+
+    // The tool names its line on standard error before it starts.
+    QByteArray path;
+    char c;
+    while (::read(errPipe[0], &c, 1) == 1 && c != '\n')
+        standardError.append(c);
+    const QByteArray prefix = "virtual serial line: ";
+    if (standardError.startsWith(prefix))
+        path = standardError.mid(prefix.size());
+    standardError.append('\n');
+    const int line = path.isEmpty() ? -1 : ::open(path.constData(), O_RDONLY | O_NOCTTY);
+    if (line >= 0) {
+        termios raw{};
+        tcgetattr(line, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(line, TCSANOW, &raw);
+    }
+    ::fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
+
+    double nextSample = nowMs() + 1000;
+    bool lineOpen = line >= 0;
+    for (;;) {
+        pollfd fds[2] = {{lineOpen ? line : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, 250);
+        const double at = nowMs();
+        if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+            char buffer[8192];
+            const ssize_t count = ::read(line, buffer, sizeof buffer);
+            if (count > 0)
+                chunks.append({at, QByteArray(buffer, count)});
+            else if (count == 0 || errno != EAGAIN)
+                lineOpen = false; // the tool has ended (hang-up)
+        }
+        if (ready > 0 && (fds[1].revents & (POLLIN | POLLHUP))) {
+            char buffer[4096];
+            const ssize_t count = ::read(errPipe[0], buffer, sizeof buffer);
+            if (count > 0)
+                standardError.append(buffer, count);
+        }
+        if (at >= nextSample) {
+            const qint64 rss = residentKb(pid);
+            if (rss >= 0)
+                rssSamplesKb.append(rss);
+            nextSample += 1000;
+        }
+        int status = 0;
+        rusage usage{};
+        const pid_t ended = ::wait4(pid, &status, WNOHANG, &usage);
+        if (ended == pid) {
+            exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
+                         usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+            peakRssKb = usage.ru_maxrss;
+            break;
+        }
+    }
+    char buffer[4096];
+    ssize_t count;
+    while ((count = ::read(errPipe[0], buffer, sizeof buffer)) > 0)
+        standardError.append(buffer, count);
+    if (line >= 0)
+        ::close(line);
+    ::close(errPipe[0]);
+    if (line < 0) {
+        *why = QStringLiteral("the tool did not name its virtual line: %1")
+                   .arg(QString::fromLocal8Bit(standardError));
+        return false;
+    }
+    return true;
+}

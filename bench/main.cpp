@@ -1,0 +1,244 @@
+// make bench: the tool headless on its virtual line, read by this process, measured where the
+// bytes arrive. See docs/serial-and-headless.md for what the figures mean.
+#include "NominalTimeline.h"
+#include "ToolRun.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+const QByteArray terminatorLine = "63536\r\n";
+
+struct Received {
+    double startMs;
+    QByteArray bytes;
+    bool complete;
+};
+
+// The line's bytes cut into data strings (each up to and including its terminator line), each
+// with the moment its first byte arrived.
+QList<Received> dataStrings(const QList<ToolRun::Chunk>& chunks)
+{
+    QList<Received> strings;
+    bool open = false;
+    QByteArray lineSoFar;
+    for (const ToolRun::Chunk& chunk : chunks) {
+        for (const char c : chunk.bytes) {
+            if (!open) {
+                strings.append(Received{chunk.atMs, QByteArray(), false});
+                open = true;
+            }
+            strings.last().bytes.append(c);
+            lineSoFar.append(c);
+            if (c == '\n') {
+                if (lineSoFar == terminatorLine) {
+                    strings.last().complete = true;
+                    open = false;
+                }
+                lineSoFar.clear();
+            }
+        }
+    }
+    return strings;
+}
+
+double quantile(QList<double> values, double q)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = qsizetype(std::ceil(q * double(values.size()))) - 1;
+    return values[std::clamp<qsizetype>(index, 0, values.size() - 1)];
+}
+
+QStringList toolArguments(const QString& settings, const QString& link,
+                          const QList<QPair<int, QString>>& entries, qint64 seconds)
+{
+    QStringList arguments{QStringLiteral("--headless"),
+                          QStringLiteral("--settings"),
+                          settings,
+                          QStringLiteral("--virtual-port=") + link,
+                          QStringLiteral("--start"),
+                          QStringLiteral("--duration"),
+                          QString::number(seconds)};
+    for (const auto& [field, text] : entries)
+        arguments << QStringLiteral("--set") << QStringLiteral("Text%1=%2").arg(field).arg(text);
+    return arguments;
+}
+
+void printResources(const ToolRun& run, qint64 seconds)
+{
+    std::printf("  tool: CPU %.3f s in %lld s = %.3f s per minute (%.2f%% of one core), "
+                "peak RSS %.1f MB, exit status %d\n",
+                run.cpuSeconds, static_cast<long long>(seconds), run.cpuSeconds * 60.0 / seconds,
+                run.cpuSeconds * 100.0 / seconds, run.peakRssKb / 1024.0, run.exitStatus);
+}
+
+// A run at the window's initial values: every data string's bytes and time against the
+// virtual-time timeline. Returns whether the targets are met.
+bool timingRun(const QString& program, const QString& settings, const QString& link,
+               const QString& name, const QList<QPair<int, QString>>& entries, qint64 seconds)
+{
+    ToolRun run;
+    QString why;
+    if (!run.run(program, toolArguments(settings, link, entries, seconds), &why)) {
+        std::printf("%s: %s\n", qPrintable(name), qPrintable(why));
+        return false;
+    }
+    const QList<NominalTimeline::DataString> nominal =
+        NominalTimeline::compute(entries, seconds * 1000);
+    const QList<Received> received = dataStrings(run.chunks);
+    int wrong = 0;
+    QList<double> deviations;
+    QList<double> absolute;
+    for (qsizetype i = 0; i < received.size() && i < nominal.size(); ++i) {
+        if (!received[i].complete)
+            continue; // the one Stop ended (its lines are whole, its rest was never written)
+        if (received[i].bytes != nominal[i].bytes)
+            ++wrong;
+        const double deviation =
+            (received[i].startMs - received[0].startMs) - (nominal[i].startMs - nominal[0].startMs);
+        deviations.append(deviation);
+        absolute.append(std::abs(deviation));
+    }
+    qint64 bytes = 0;
+    for (const Received& string : received)
+        bytes += string.bytes.size();
+    std::printf("%s, %lld s: %lld data strings (%lld bytes) received, %lld expected by the "
+                "virtual-time timeline, %d differing in any byte\n",
+                qPrintable(name), static_cast<long long>(seconds),
+                static_cast<long long>(received.size()), static_cast<long long>(bytes),
+                static_cast<long long>(nominal.size()), wrong);
+    const double p99 = quantile(absolute, 0.99);
+    const double worst = quantile(absolute, 1.0);
+    // Drift: the last ten data strings against the first ten (one string's jitter aside).
+    const qsizetype ten = std::min<qsizetype>(10, deviations.size());
+    double early = 0, late = 0;
+    for (qsizetype i = 0; i < ten; ++i) {
+        early += deviations[i] / double(ten);
+        late += deviations[deviations.size() - 1 - i] / double(ten);
+    }
+    const double drift = late - early;
+    std::printf("  first byte of each data string against its nominal time: median %+.3f ms, "
+                "p99 |dev| %.3f ms, max |dev| %.3f ms; last data string %+.3f ms; drift (last "
+                "ten against first ten) %+.3f ms\n",
+                quantile(deviations, 0.5), p99, worst,
+                deviations.isEmpty() ? 0.0 : deviations.last(), drift);
+    printResources(run, seconds);
+    const double cpuShare = run.cpuSeconds * 100.0 / seconds;
+    const bool met = wrong == 0 && received.size() >= nominal.size() - 1 && p99 <= 2.0 &&
+                     std::abs(drift) <= 2.0 && cpuShare < 0.5 && run.peakRssKb < 40 * 1024;
+    std::printf("  targets (p99 <= 2 ms, no drift, < 0.5%% CPU, < 40 MB): %s\n",
+                met ? "met" : "MISSED");
+    return met;
+}
+
+// 200 points a page, 1 ms page gap: far more than the line carries. Memory must stay flat and
+// every data string that arrives must be whole.
+bool overloadRun(const QString& program, const QString& settings, const QString& link,
+                 qint64 seconds)
+{
+    const QList<QPair<int, QString>> entries{
+        {1, QStringLiteral("200")}, {2, QStringLiteral("1")}, {4, QStringLiteral("2")}};
+    ToolRun run;
+    QString why;
+    if (!run.run(program, toolArguments(settings, link, entries, seconds), &why)) {
+        std::printf("overload: %s\n", qPrintable(why));
+        return false;
+    }
+    QByteArray page1, page2;
+    for (int i = 1; i <= 200; ++i) {
+        page1 += QByteArray::number(i) + "\r\n";
+        page2 += QByteArray::number(i + 10) + "\r\n";
+    }
+    const QByteArray closing = "0\r\n" + terminatorLine;
+    const QList<Received> received = dataStrings(run.chunks);
+    int whole = 0, torn = 0;
+    for (const Received& string : received) {
+        if (!string.complete)
+            continue;
+        // A whole data string is one or two whole pages, each of one data set, then its alarm
+        // line and terminator line.
+        const bool ok =
+            string.bytes == page1 + closing || string.bytes == page2 + closing ||
+            string.bytes == page1 + page1 + closing || string.bytes == page2 + page2 + closing ||
+            string.bytes == page1 + page2 + closing || string.bytes == page2 + page1 + closing;
+        ok ? ++whole : ++torn;
+    }
+    qint64 bytes = 0;
+    for (const ToolRun::Chunk& chunk : run.chunks)
+        bytes += chunk.bytes.size();
+    const QRegularExpression notice(
+        QStringLiteral("the transmitters produce (\\d+) bytes per second"));
+    const auto match = notice.match(QString::fromLocal8Bit(run.standardError));
+    std::printf("overload (200 points a page, two pages, 1 ms page gap), %lld s: %d whole data "
+                "strings received, %d torn; %lld bytes = %.0f bytes per second on the line; "
+                "the tool said it produces %s bytes per second\n",
+                static_cast<long long>(seconds), whole, torn, static_cast<long long>(bytes),
+                double(bytes) / double(seconds),
+                match.hasMatch() ? qPrintable(match.captured(1)) : "(no notice)");
+    const auto& rss = run.rssSamplesKb;
+    if (rss.size() >= 20) {
+        const qint64 early = *std::max_element(rss.begin() + 5, rss.begin() + 15);
+        const qint64 late = *std::max_element(rss.end() - 10, rss.end());
+        std::printf("  RSS: %.1f MB at 5-15 s, %.1f MB over the last 10 s, %.1f MB at most "
+                    "(sampled each second)\n",
+                    early / 1024.0, late / 1024.0,
+                    *std::max_element(rss.begin(), rss.end()) / 1024.0);
+        printResources(run, seconds);
+        const bool flat = late <= early + 512;
+        std::printf("  targets (memory flat within 0.5 MB, no torn data string): %s\n",
+                    flat && torn == 0 ? "met" : "MISSED");
+        return flat && torn == 0;
+    }
+    printResources(run, seconds);
+    return torn == 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QString program;
+    qint64 seconds = 60;
+    qint64 longSeconds = 600;
+    const QStringList arguments = application.arguments();
+    for (qsizetype i = 1; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == QLatin1String("--program"))
+            program = arguments[i + 1];
+        else if (arguments[i] == QLatin1String("--seconds"))
+            seconds = arguments[i + 1].toLongLong();
+        else if (arguments[i] == QLatin1String("--long-seconds"))
+            longSeconds = arguments[i + 1].toLongLong();
+    }
+    if (program.isEmpty() || seconds < 5) {
+        std::fprintf(stderr, "usage: dryx-bench --program PATH [--seconds N>=5] "
+                             "[--long-seconds N]\n");
+        return 2;
+    }
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("setup.ini"));
+    {
+        // The window's initial values: 30 points, one page, one alarm, terminator 63536.
+        QFile file(settings);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write("[setup]\nNumKTron=15\nNumModbus=0\nNum6B=0\nNumRelay=1\n"
+                   "PLCTerminator=63536\n");
+    }
+    const QString link = dir.filePath(QStringLiteral("line"));
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    bool met = timingRun(program, settings, link, QStringLiteral("one-page mode"), {}, seconds);
+    met = timingRun(program, settings, link, QStringLiteral("two-page mode"),
+                    {{4, QStringLiteral("2")}}, seconds) &&
+          met;
+    if (longSeconds > 0)
+        met = overloadRun(program, settings, link, longSeconds) && met;
+    return met ? 0 : 1;
+}
