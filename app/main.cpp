@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +26,11 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
+    // A reader of the trace that goes away must not end the program before it has tidied up
+    // (closed the port, removed the virtual line's link).
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -196,6 +196,41 @@ private slots:
                                      tool.err.mid(21, tool.err.indexOf('\n') - 21) + '\n');
     }
 
+    // 200 points a page, two pages, 1 ms page gap: far more than 960 characters a second. Whole
+    // data strings are left out, the operator is told once, and what arrives is never torn.
+    void anOverloadedLineLeavesOutWholeDataStrings()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("dryx-line"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
+                    QStringLiteral("Text1=200"), QStringLiteral("--set"), QStringLiteral("Text2=1"),
+                    QStringLiteral("--set"), QStringLiteral("pages=2"), QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        LineReader reader(link);
+        QVERIFY(reader.isOpen());
+        const QByteArray notice = "dryx-plc-test: Data transmission: the line cannot keep up: the "
+                                  "transmitters produce ";
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(notice), 15000);
+        QByteArray page;
+        for (int i = 1; i <= 200; ++i)
+            page += QByteArray::number(i) + "\r\n";
+        const QByteArray closing = "0\r\n0\r\n" + terminator;
+        // The first data string has one page (the first tick after Start closes), the others
+        // two.
+        const QByteArray expected = page + closing + page + page + closing;
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= expected.size(), 15000);
+        ::kill(pid_t(tool.process.processId()), SIGINT);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+        QVERIFY(reader.poll().startsWith(expected));
+        QCOMPARE(QString::fromUtf8(tool.readErr()).count(QString::fromUtf8(notice)), 1);
+        QVERIFY2(tool.err.contains(" bytes per second; data strings that do not fit are left out "
+                                   "whole\n"),
+                 tool.err.constData());
+    }
+
     void missingAndBusyDevicesAreRefused()
     {
         QTemporaryDir dir;
