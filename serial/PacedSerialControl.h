@@ -32,6 +32,8 @@ public:
     void finishCurrentLine();
 
     qint64 queuedBytes() const { return m_pacer ? m_pacer->queuedBytes() : 0; }
+    // Characters the wire has yet to send, queued here or handed over.
+    qint64 backlogBytes() const { return m_pacer ? m_pacer->backlogBytes(nowNs()) : 0; }
     qint64 dataStringsLeftOut() const { return m_gate ? m_gate->dataStringsLeftOut() : 0; }
 
 protected:

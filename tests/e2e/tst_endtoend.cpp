@@ -207,6 +207,8 @@ private slots:
                     QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
                     QStringLiteral("Text1=200"), QStringLiteral("--set"), QStringLiteral("Text2=1"),
                     QStringLiteral("--set"), QStringLiteral("pages=2"), QStringLiteral("--start")});
+        QVERIFY(tool.process.waitForStarted());
+        tool.process.closeWriteChannel(); // the end of input does not end the run
         QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
         LineReader reader(link);
         QVERIFY(reader.isOpen());

@@ -190,6 +190,11 @@ private slots:
         writeTick(port, page); // two ahead of it: left out whole
         QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3), 5000);
         QCOMPARE(port.dataStringsLeftOut(), 1);
+        // Beyond ASCII (a terminator from the setup): Latin-1 as its byte, anything above "?".
+        QTRY_COMPARE_WITH_TIMEOUT(port.backlogBytes(), 0, 5000); // the next data string goes
+        port.setOutput(QStringLiteral("\u00e9\u20ac\U0001F600\r\n"));
+        port.tickEnded(true);
+        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3) + "\xE9??\r\n", 5000);
         port.setPortOpen(false);
         QCOMPARE(port.portOpen(), false);
     }
