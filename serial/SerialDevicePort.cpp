@@ -13,6 +13,9 @@ namespace
 // Hand a line to the device this long before its first byte is due: the device then always
 // has the next line when it finishes one.
 constexpr qint64 leadNs = 20'000'000;
+// A device that takes nothing (a pseudo-terminal or socat link whose reader has stopped
+// reading) gets no more lines once this much waits for it: like a wire nobody listens to.
+constexpr qint64 stalledBytes = 16384;
 
 QSerialPort::Parity parityOf(QChar letter)
 {
@@ -111,7 +114,7 @@ void SerialDevicePort::closeLine()
 
 void SerialDevicePort::deliver(const QByteArray& bytes)
 {
-    if (m_device.isOpen())
+    if (m_device.isOpen() && m_device.bytesToWrite() < stalledBytes)
         m_device.write(bytes);
 }
 
