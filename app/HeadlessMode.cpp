@@ -18,16 +18,9 @@ int runHeadless(int& argc, char** argv, const Options& options)
 {
     QCoreApplication application(argc, argv);
     SilentErrorReporter reporter;
-    QString why;
-    std::unique_ptr<Session> session = Session::create(options, reporter, &why);
-    if (!session) {
-        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
+    std::unique_ptr<Session> session = Session::open(options, reporter);
+    if (!session)
         return 2;
-    }
-    if (const std::optional<QString> refused = session->load()) {
-        std::fprintf(stderr, "dryx-plc-test: %s\n", refused->toLocal8Bit().constData());
-        return 2;
-    }
 
     // SIGINT and SIGTERM stop the run as Stop does, then end the program.
     SignalWatcher signalWatcher([&session](int) {

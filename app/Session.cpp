@@ -76,6 +76,21 @@ std::unique_ptr<Session> Session::create(const Options& options, ErrorReporter& 
     return session;
 }
 
+std::unique_ptr<Session> Session::open(const Options& options, ErrorReporter& reporter)
+{
+    QString why;
+    std::unique_ptr<Session> session = create(options, reporter, &why);
+    if (session) {
+        if (const std::optional<QString> refused = session->load()) {
+            why = *refused;
+            session.reset();
+        }
+    }
+    if (!session)
+        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
+    return session;
+}
+
 std::optional<QString> Session::load()
 {
     m_simulator->Form_Load();

@@ -26,6 +26,9 @@ public:
     // not exist, a virtual line on a system without pseudo-terminals).
     static std::unique_ptr<Session> create(const Options& options, ErrorReporter& reporter,
                                            QString* why);
+    // create() and load() together, as both modes start: nothing when either fails, the
+    // reason then written to standard error (the program ends with status 2).
+    static std::unique_ptr<Session> open(const Options& options, ErrorReporter& reporter);
     ~Session();
 
     Form1& form() { return *m_form; }

@@ -1,13 +1,8 @@
 #include "WindowMode.h"
 
-#include "Options.h"
-
-#include <cstdio>
-
-#ifdef DRYX_WITH_UI
-
 #include "MainWindow.h"
 #include "MessageBoxErrorReporter.h"
+#include "Options.h"
 #include "Pictures.h"
 #include "ProcessLauncher.h"
 #include "Session.h"
@@ -22,17 +17,10 @@ int runWindow(int& argc, char** argv, const Options& options)
     // The reporter comes before the simulator; its boxes get the window as parent once the
     // window exists.
     MessageBoxErrorReporter reporter;
-    QString why;
-    std::unique_ptr<Session> session = Session::create(options, reporter, &why);
-    if (!session) {
-        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
-        return 2;
-    }
     // Form_Load runs before the window is shown.
-    if (const std::optional<QString> refused = session->load()) {
-        std::fprintf(stderr, "dryx-plc-test: %s\n", refused->toLocal8Bit().constData());
+    std::unique_ptr<Session> session = Session::open(options, reporter);
+    if (!session)
         return 2;
-    }
     ProcessLauncher launcher;
     MainWindow window(session->form(), session->simulator(), launcher);
     reporter.setParentWindow(&window);
@@ -40,13 +28,3 @@ int runWindow(int& argc, char** argv, const Options& options)
     session->begin([] { QApplication::exit(0); });
     return application.exec();
 }
-
-#else
-
-int runWindow(int&, char**, const Options&)
-{
-    std::fprintf(stderr, "dryx-plc-test: the window is not built yet; use --headless\n");
-    return 2;
-}
-
-#endif
