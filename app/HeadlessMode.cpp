@@ -25,17 +25,16 @@ int runHeadless(int& argc, char** argv, const Options& options)
     // SIGINT and SIGTERM stop the run as Stop does, then end the program.
     SignalWatcher signalWatcher([&session](int) {
         session->simulator().Command3_Click();
-        QCoreApplication::exit(0);
+        session->end();
     });
 
     QTextStream out(stdout);
     QTextStream err(stderr);
     // `quit` ends the program as "Close" does: no Stop first.
-    CommandInterpreter interpreter(session->simulator(), out, err,
-                                   [] { QCoreApplication::exit(0); });
+    CommandInterpreter interpreter(session->simulator(), out, err, [&session] { session->end(); });
     CommandReader reader(STDIN_FILENO,
                          [&interpreter](const QString& line) { interpreter.execute(line); });
 
-    session->begin([] { QCoreApplication::exit(0); });
+    session->begin();
     return application.exec();
 }

@@ -12,6 +12,7 @@
 #include "VirtualLine.h"
 #include "VirtualLinePort.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -102,15 +103,21 @@ std::optional<QString> Session::load()
     return std::nullopt;
 }
 
-void Session::begin(std::function<void()> finish)
+void Session::begin()
 {
     if (m_options.start)
         m_simulator->Command1_Click();
     if (m_options.durationMs) {
         QTimer::singleShot(std::chrono::milliseconds(*m_options.durationMs), Qt::PreciseTimer,
-                           [this, finish = std::move(finish)] {
+                           [this] {
                                m_simulator->Command3_Click();
-                               finish();
+                               end();
                            });
     }
+}
+
+void Session::end()
+{
+    m_timers.setTickHandler({});
+    QCoreApplication::exit(0);
 }

@@ -38,8 +38,11 @@ public:
     // Start-up as the window loads: Form_Load, then the --set entries. A refused entry is
     // returned as a one-line reason (the program then ends with status 2).
     std::optional<QString> load();
-    // --start, and --duration's end (which calls `finish` after pressing Stop).
-    void begin(std::function<void()> finish);
+    // --start, and --duration's end (which presses Stop, then ends the program).
+    void begin();
+    // Ends the program at once, as "Close" does: no tick is handled after this, even one
+    // already due in the event loop's current pass.
+    void end();
 
 private:
     Session(const Options& options);

@@ -23,8 +23,9 @@ int runWindow(int& argc, char** argv, const Options& options)
         return 2;
     ProcessLauncher launcher;
     MainWindow window(session->form(), session->simulator(), launcher);
+    window.setProgramEnd([&session] { session->end(); });
     reporter.setParentWindow(&window);
     window.show();
-    session->begin([] { QApplication::exit(0); });
+    session->begin();
     return application.exec();
 }

@@ -8,10 +8,12 @@
 #include "MapSettingsStore.h"
 #include "Options.h"
 #include "RecordingPort.h"
+#include "Session.h"
 #include "Simulator.h"
 #include "TickTracePrinter.h"
 #include "VirtualTimerFacility.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -63,6 +65,30 @@ class HeadlessTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void endingTheProgramHandlesNoMoreTicks()
+    {
+        QTemporaryDir dir;
+        QFile setup(dir.filePath(QStringLiteral("setup.ini")));
+        QVERIFY(setup.open(QIODevice::WriteOnly));
+        setup.write("[setup]\nNumKTron=5\nNumModbus=0\nNum6B=0\nNumRelay=0\nPLCTerminator=1\n");
+        setup.close();
+        QString why;
+        const std::optional<Options> options =
+            Options::parse({QStringLiteral("--settings"), setup.fileName(),
+                            QStringLiteral("--virtual-port"), QStringLiteral("--start")},
+                           &why);
+        QVERIFY2(options, qPrintable(why));
+        CollectingReporter reporter;
+        const std::unique_ptr<Session> session = Session::open(*options, reporter);
+        QVERIFY(session);
+        session->begin();
+        QVERIFY(session->form().MSComm1.portOpen());
+        session->end(); // as "Close": the run is not stopped, its ticks are no longer handled
+        QTest::qWait(1300);
+        QCOMPARE(session->form().Timer4.interval(), 1000); // its first tick would make it 500
+        QVERIFY(reporter.messages.isEmpty());
+    }
+
     void optionsAreRead()
     {
         QString why;
