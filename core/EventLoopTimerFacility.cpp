@@ -1,6 +1,7 @@
 #include "EventLoopTimerFacility.h"
 
-#include <cmath>
+#include <chrono>
+#include <thread>
 
 EventLoopTimerFacility::EventLoopTimerFacility(QObject* parent) : QObject(parent)
 {
@@ -36,6 +37,13 @@ void EventLoopTimerFacility::stop(int timer)
 // wake-up stays armed for the next due time throughout.
 void EventLoopTimerFacility::wake()
 {
+    // The event loop wakes to the millisecond, somewhere within it; the last stretch to the
+    // due time is slept here, so that ticks come on their due times, not up to 1 ms after.
+    if (const std::optional<qint64> due = m_schedule.nextDue()) {
+        const qint64 remainingNs = *due * 1000000 - m_clock.nsecsElapsed();
+        if (remainingNs > 0 && remainingNs <= finalStretchNs)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(remainingNs));
+    }
     m_schedule.deliverDue(nowMs(), [this] { return nowMs(); });
     arm();
 }
@@ -47,8 +55,8 @@ void EventLoopTimerFacility::arm()
         m_wakeUp.stop();
         return;
     }
-    // Wake at the due millisecond or just after it, never before.
-    const qint64 remainingNs = *due * 1000000 - m_clock.nsecsElapsed();
-    const auto delayMs = remainingNs <= 0 ? 0 : int(std::ceil(double(remainingNs) / 1e6));
-    m_wakeUp.start(delayMs);
+    // Wake up to a millisecond early, never late by the timer's rounding; wake() sleeps
+    // the rest.
+    const qint64 earlyNs = *due * 1000000 - finalStretchNs - m_clock.nsecsElapsed();
+    m_wakeUp.start(earlyNs <= 0 ? 0 : int(earlyNs / 1000000));
 }

@@ -23,6 +23,8 @@ public:
     qint64 nowMs() const override;
 
 private:
+    static constexpr qint64 finalStretchNs = 1000000;
+
     void wake();
     void arm();
 

@@ -7,7 +7,7 @@ namespace
 // The shortest sleep between two hand-overs: bytes are handed over a few at a time, as a
 // UART's receive FIFO hands them to the reader, without waking once per character. The first
 // byte of a data string is handed over at its exact time all the same.
-constexpr qint64 minimumSleepNs = 12'000'000;
+constexpr qint64 minimumSleepNs = 16'000'000;
 } // namespace
 
 PacedSerialControl::PacedSerialControl(LinePacer::Release release, qint64 leadNs)
