@@ -3,14 +3,14 @@
 #include "TimerFacility.h"
 #include "TimerSchedule.h"
 
-#include <QElapsedTimer>
-#include <QObject>
-#include <QTimer>
+#include "PreciseAlarm.h"
 
-// The six timers on Qt's event loop. One precise single-shot timer is armed for the earliest
-// due time and re-armed after every delivery; the schedule works on due times, so neither the
-// time a tick takes nor the latency of waking up accumulates over a run. (Qt's default coarse
-// timers may fire 5% early or late, which would move a 500 ms gap by 25 ms.)
+#include <QObject>
+
+// The six timers on Qt's event loop. One alarm is set for the earliest due time and set again
+// after every delivery; the schedule works on due times, so neither the time a tick takes nor
+// the latency of waking up accumulates over a run. (Qt's default coarse timers may fire 5% early
+// or late, which would move a 500 ms gap by 25 ms; its precise ones count whole milliseconds.)
 class EventLoopTimerFacility : public QObject, public TimerFacility
 {
     Q_OBJECT
@@ -23,12 +23,9 @@ public:
     qint64 nowMs() const override;
 
 private:
-    static constexpr qint64 finalStretchNs = 1000000;
-
     void wake();
     void arm();
 
     TimerSchedule m_schedule;
-    QElapsedTimer m_clock;
-    QTimer m_wakeUp;
+    PreciseAlarm m_alarm;
 };
