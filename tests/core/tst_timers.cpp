@@ -1,5 +1,6 @@
 #include "Dispatcher.h"
 #include "EventLoopTimerFacility.h"
+#include "PreciseAlarm.h"
 #include "SimulatorRig.h"
 #include "TimerSchedule.h"
 
@@ -19,6 +20,7 @@ private slots:
     void aStallBringsNoBurstOfTicks();
     void eventLoopDeliversTicksInOrder();
     void ticksGoOnInsideANestedEventLoop();
+    void alarmRingsNeverBeforeItsMoment();
     void operatorErrorsAreAlwaysReported();
 };
 
@@ -168,6 +170,31 @@ void TimersTest::ticksGoOnInsideANestedEventLoop()
     QTRY_VERIFY_WITH_TIMEOUT(!boxOpen && switches >= 3, 6000);
     facility.stop(2);
     QVERIFY(switchesWhileOpen >= 3);
+}
+
+void TimersTest::alarmRingsNeverBeforeItsMoment()
+{
+    PreciseAlarm alarm;
+    QList<qint64> rangAt;
+    connect(&alarm, &PreciseAlarm::rang, this, [&] { rangAt.append(alarm.nowNs()); });
+    const qint64 moment = alarm.nowNs() + 20000000;
+    alarm.set(moment);
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 1, 5000);
+    QVERIFY(rangAt[0] >= moment);
+
+    alarm.set(alarm.nowNs() - 1000000); // a moment already past rings at once
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 2, 5000);
+
+    alarm.set(alarm.nowNs() + 30000000);
+    alarm.set(alarm.nowNs() + 60000000); // a new setting replaces the last
+    const qint64 replaced = alarm.nowNs() + 59000000;
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 3, 5000);
+    QVERIFY(rangAt[2] >= replaced);
+
+    alarm.set(alarm.nowNs() + 10000000);
+    alarm.cancel();
+    QTest::qWait(50);
+    QCOMPARE(rangAt.size(), 3);
 }
 
 void TimersTest::operatorErrorsAreAlwaysReported()
