@@ -8,7 +8,7 @@ PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
 # What building, testing and looking at the tool need from Debian.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
             libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
-            fonts-liberation fonts-urw-base35 fonts-dejavu-core fonts-lato python3
+            fonts-liberation fonts-dejavu-core fonts-lato python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
