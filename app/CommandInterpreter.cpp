@@ -1,10 +1,10 @@
-#include "CommandInterpreter.h"
+#include "app/CommandInterpreter.h"
 
-#include "FieldEntry.h"
-#include "FieldNames.h"
-#include "Form1.h"
-#include "FormStatePrinter.h"
-#include "Simulator.h"
+#include "app/FieldEntry.h"
+#include "app/FieldNames.h"
+#include "core/Form1.h"
+#include "app/FormStatePrinter.h"
+#include "core/Simulator.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "CommandReader.h"
+#include "app/CommandReader.h"
 
 #include <QString>
 

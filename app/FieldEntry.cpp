@@ -1,7 +1,7 @@
-#include "FieldEntry.h"
+#include "app/FieldEntry.h"
 
-#include "Form1.h"
-#include "Simulator.h"
+#include "core/Form1.h"
+#include "core/Simulator.h"
 
 std::optional<EntryRefusal> FieldEntry::enter(Simulator& simulator, int field, const QString& text)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EntryChecks.h"
+#include "core/EntryChecks.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "FieldNames.h"
+#include "app/FieldNames.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "FormStatePrinter.h"
+#include "app/FormStatePrinter.h"
 
-#include "Form1.h"
+#include "core/Form1.h"
 
 namespace
 {

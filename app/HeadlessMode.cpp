@@ -1,12 +1,12 @@
-#include "HeadlessMode.h"
+#include "app/HeadlessMode.h"
 
-#include "CommandInterpreter.h"
-#include "CommandReader.h"
-#include "Options.h"
-#include "Session.h"
-#include "SignalWatcher.h"
-#include "SilentErrorReporter.h"
-#include "Simulator.h"
+#include "app/CommandInterpreter.h"
+#include "app/CommandReader.h"
+#include "app/Options.h"
+#include "app/Session.h"
+#include "app/SignalWatcher.h"
+#include "app/SilentErrorReporter.h"
+#include "core/Simulator.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

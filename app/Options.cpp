@@ -1,6 +1,6 @@
-#include "Options.h"
+#include "app/Options.h"
 
-#include "FieldNames.h"
+#include "app/FieldNames.h"
 
 #include <cmath>
 

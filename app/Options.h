@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortMap.h"
+#include "serial/PortMap.h"
 
 #include <QList>
 #include <QString>

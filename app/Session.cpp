@@ -1,16 +1,16 @@
-#include "Session.h"
+#include "app/Session.h"
 
-#include "ErrorReporter.h"
-#include "FieldEntry.h"
-#include "Form1.h"
-#include "IniFileSettingsStore.h"
-#include "PerUserSettingsStore.h"
-#include "SerialDevicePort.h"
-#include "Simulator.h"
-#include "StartupConfiguration.h"
-#include "TickTracePrinter.h"
-#include "VirtualLine.h"
-#include "VirtualLinePort.h"
+#include "core/ErrorReporter.h"
+#include "app/FieldEntry.h"
+#include "core/Form1.h"
+#include "core/IniFileSettingsStore.h"
+#include "core/PerUserSettingsStore.h"
+#include "serial/SerialDevicePort.h"
+#include "core/Simulator.h"
+#include "core/StartupConfiguration.h"
+#include "app/TickTracePrinter.h"
+#include "serial/VirtualLine.h"
+#include "serial/VirtualLinePort.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

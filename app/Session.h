@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Conversions.h"
-#include "EventLoopTimerFacility.h"
-#include "Options.h"
+#include "core/Conversions.h"
+#include "core/EventLoopTimerFacility.h"
+#include "app/Options.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporter.h"
+#include "core/ErrorReporter.h"
 
 // Without a window the dispatcher's line on standard error is the whole report.
 class SilentErrorReporter : public ErrorReporter

@@ -1,6 +1,6 @@
-#include "TickTracePrinter.h"
+#include "app/TickTracePrinter.h"
 
-#include "SerialControl.h"
+#include "core/SerialControl.h"
 
 QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const QStringList& texts)
 {

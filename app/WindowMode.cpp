@@ -1,11 +1,11 @@
-#include "WindowMode.h"
+#include "app/WindowMode.h"
 
-#include "MainWindow.h"
-#include "MessageBoxErrorReporter.h"
-#include "Options.h"
-#include "Pictures.h"
-#include "ProcessLauncher.h"
-#include "Session.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBoxErrorReporter.h"
+#include "app/Options.h"
+#include "ui/Pictures.h"
+#include "ui/ProcessLauncher.h"
+#include "app/Session.h"
 
 #include <QApplication>
 

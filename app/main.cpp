@@ -1,6 +1,6 @@
-#include "HeadlessMode.h"
-#include "Options.h"
-#include "WindowMode.h"
+#include "app/HeadlessMode.h"
+#include "app/Options.h"
+#include "app/WindowMode.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
-#include "NominalTimeline.h"
+#include "bench/NominalTimeline.h"
 
-#include "Conversions.h"
-#include "ErrorReporter.h"
-#include "Form1.h"
-#include "MapSettingsStore.h"
-#include "SerialControl.h"
-#include "Simulator.h"
-#include "VirtualTimerFacility.h"
+#include "core/Conversions.h"
+#include "core/ErrorReporter.h"
+#include "core/Form1.h"
+#include "core/MapSettingsStore.h"
+#include "core/SerialControl.h"
+#include "core/Simulator.h"
+#include "core/VirtualTimerFacility.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ToolRun.h"
+#include "bench/ToolRun.h"
 
 #include <QFile>
 

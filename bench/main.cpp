@@ -1,7 +1,7 @@
 // make bench: the tool headless on its virtual line, read by this process, measured where the
 // bytes arrive. See docs/serial-and-headless.md for what the figures mean.
-#include "NominalTimeline.h"
-#include "ToolRun.h"
+#include "bench/NominalTimeline.h"
+#include "bench/ToolRun.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

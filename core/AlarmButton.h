@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChangeNotifier.h"
+#include "core/ChangeNotifier.h"
 
 // One of the alarm buttons "A1".."A4"; the core only ever shows it.
 class AlarmButton

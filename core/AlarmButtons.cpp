@@ -1,6 +1,6 @@
-#include "AlarmButtons.h"
+#include "core/AlarmButtons.h"
 
-#include "Form1.h"
+#include "core/Form1.h"
 
 void AlarmButtons::Command4_Click(int index)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormMember.h"
+#include "core/FormMember.h"
 
 // Passes change notices from the form's members to the one observer, if any.
 class ChangeNotifier

@@ -1,6 +1,6 @@
-#include "Conversions.h"
+#include "core/Conversions.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 #include <cmath>
 #include <cstdio>

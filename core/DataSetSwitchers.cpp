@@ -1,7 +1,7 @@
-#include "DataSetSwitchers.h"
+#include "core/DataSetSwitchers.h"
 
-#include "Form1.h"
-#include "Int16.h"
+#include "core/Form1.h"
+#include "core/Int16.h"
 
 DataSetSwitchers::DataSetSwitchers(Form1& form, const Conversions& rules)
     : m_form(form), m_fields(rules)

@@ -1,7 +1,7 @@
-#include "Dispatcher.h"
+#include "core/Dispatcher.h"
 
-#include "ErrorReporter.h"
-#include "SimulatorError.h"
+#include "core/ErrorReporter.h"
+#include "core/SimulatorError.h"
 
 Dispatcher::Dispatcher(ErrorReporter& reporter, std::FILE* log) : m_reporter(reporter), m_log(log)
 {

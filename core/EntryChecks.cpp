@@ -1,4 +1,4 @@
-#include "EntryChecks.h"
+#include "core/EntryChecks.h"
 
 #include <array>
 

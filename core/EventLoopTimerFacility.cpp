@@ -1,4 +1,4 @@
-#include "EventLoopTimerFacility.h"
+#include "core/EventLoopTimerFacility.h"
 
 EventLoopTimerFacility::EventLoopTimerFacility(QObject* parent) : QObject(parent)
 {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TimerFacility.h"
-#include "TimerSchedule.h"
+#include "core/TimerFacility.h"
+#include "core/TimerSchedule.h"
 
-#include "PreciseAlarm.h"
+#include "core/PreciseAlarm.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
-#include "FieldReader.h"
+#include "core/FieldReader.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 template <typename Convert> auto FieldReader::read(const TextField& field, Convert convert) const
 {

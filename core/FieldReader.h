@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Conversions.h"
-#include "TextField.h"
+#include "core/Conversions.h"
+#include "core/TextField.h"
 
 // Converts a field's text with the conversion rules, and says which field held what when
 // the text does not convert: `Com Port "abc" is not a number`.

@@ -1,6 +1,6 @@
-#include "Form1.h"
+#include "core/Form1.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 namespace
 {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AlarmButton.h"
-#include "ChangeNotifier.h"
-#include "Lamp.h"
-#include "SerialControl.h"
-#include "TextField.h"
-#include "Timer.h"
+#include "core/AlarmButton.h"
+#include "core/ChangeNotifier.h"
+#include "core/Lamp.h"
+#include "core/SerialControl.h"
+#include "core/TextField.h"
+#include "core/Timer.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "IniFileSettingsStore.h"
+#include "core/IniFileSettingsStore.h"
 
 #include <QFile>
 

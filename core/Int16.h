@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 #include <QtGlobal>
 

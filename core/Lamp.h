@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChangeNotifier.h"
-#include "Colour.h"
+#include "core/ChangeNotifier.h"
+#include "core/Colour.h"
 
 // A round lamp: fill and border colour, shown or hidden.
 class Lamp

@@ -1,6 +1,6 @@
-#include "LineSettings.h"
+#include "core/LineSettings.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "PageTransmitters.h"
+#include "core/PageTransmitters.h"
 
-#include "Form1.h"
-#include "Int16.h"
+#include "core/Form1.h"
+#include "core/Int16.h"
 
 namespace
 {

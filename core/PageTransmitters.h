@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldReader.h"
+#include "core/FieldReader.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "PerUserSettingsStore.h"
+#include "core/PerUserSettingsStore.h"
 
-#include "IniFileSettingsStore.h"
+#include "core/IniFileSettingsStore.h"
 
 #include <QStandardPaths>
 

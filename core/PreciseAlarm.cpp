@@ -1,4 +1,4 @@
-#include "PreciseAlarm.h"
+#include "core/PreciseAlarm.h"
 
 #include <QSocketNotifier>
 

@@ -1,7 +1,7 @@
-#include "RunControl.h"
+#include "core/RunControl.h"
 
-#include "Form1.h"
-#include "SimulatorError.h"
+#include "core/Form1.h"
+#include "core/SimulatorError.h"
 
 namespace
 {

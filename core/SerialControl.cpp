@@ -1,6 +1,6 @@
-#include "SerialControl.h"
+#include "core/SerialControl.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 void SerialControl::refuseWhileOpen(const QString& what) const
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChangeNotifier.h"
-#include "LineSettings.h"
+#include "core/ChangeNotifier.h"
+#include "core/LineSettings.h"
 
 #include <QByteArray>
 #include <QList>

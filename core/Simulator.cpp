@@ -1,8 +1,8 @@
-#include "Simulator.h"
+#include "core/Simulator.h"
 
-#include "Form1.h"
-#include "SimulatorError.h"
-#include "TimerFacility.h"
+#include "core/Form1.h"
+#include "core/SimulatorError.h"
+#include "core/TimerFacility.h"
 
 Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
                      ErrorReporter& reporter, const Conversions& rules, std::FILE* log)

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "AlarmButtons.h"
-#include "Conversions.h"
-#include "DataSetSwitchers.h"
-#include "Dispatcher.h"
-#include "EntryChecks.h"
-#include "PageTransmitters.h"
-#include "RunControl.h"
-#include "StartupConfiguration.h"
+#include "core/AlarmButtons.h"
+#include "core/Conversions.h"
+#include "core/DataSetSwitchers.h"
+#include "core/Dispatcher.h"
+#include "core/EntryChecks.h"
+#include "core/PageTransmitters.h"
+#include "core/RunControl.h"
+#include "core/StartupConfiguration.h"
 
 class Form1;
 class SettingsStore;

@@ -1,4 +1,4 @@
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 QString describe(ErrorKind kind)
 {

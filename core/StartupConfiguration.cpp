@@ -1,8 +1,8 @@
-#include "StartupConfiguration.h"
+#include "core/StartupConfiguration.h"
 
-#include "Form1.h"
-#include "Int16.h"
-#include "SettingsStore.h"
+#include "core/Form1.h"
+#include "core/Int16.h"
+#include "core/SettingsStore.h"
 
 #include <algorithm>
 

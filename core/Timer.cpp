@@ -1,7 +1,7 @@
-#include "Timer.h"
+#include "core/Timer.h"
 
-#include "SimulatorError.h"
-#include "TimerFacility.h"
+#include "core/SimulatorError.h"
+#include "core/TimerFacility.h"
 
 Timer::Timer(ChangeNotifier& notifier, TimerFacility& facility, int number)
     : m_notifier(notifier), m_facility(facility), m_number(number)

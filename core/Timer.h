@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChangeNotifier.h"
+#include "core/ChangeNotifier.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "TimerSchedule.h"
+#include "core/TimerSchedule.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TimerFacility.h"
+#include "core/TimerFacility.h"
 
 #include <array>
 #include <optional>

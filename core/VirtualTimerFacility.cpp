@@ -1,4 +1,4 @@
-#include "VirtualTimerFacility.h"
+#include "core/VirtualTimerFacility.h"
 
 void VirtualTimerFacility::setTickHandler(TickHandler handler)
 {

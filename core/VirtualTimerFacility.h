@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TimerFacility.h"
-#include "TimerSchedule.h"
+#include "core/TimerFacility.h"
+#include "core/TimerSchedule.h"
 
 // A clock that moves only when told to: advancing it delivers every tick due on the way, in
 // time order (ties in the order of the timers' numbers), each at its exact due time. Twenty

@@ -1,4 +1,4 @@
-#include "DataStringGate.h"
+#include "serial/DataStringGate.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "LinePacer.h"
+#include "serial/LinePacer.h"
 
 #include <cmath>
 

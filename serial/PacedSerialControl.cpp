@@ -1,4 +1,4 @@
-#include "PacedSerialControl.h"
+#include "serial/PacedSerialControl.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataStringGate.h"
-#include "LinePacer.h"
-#include "SerialControl.h"
+#include "serial/DataStringGate.h"
+#include "serial/LinePacer.h"
+#include "core/SerialControl.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "PortMap.h"
+#include "serial/PortMap.h"
 
 QString PortMap::devicePath(qint16 port) const
 {

@@ -1,6 +1,6 @@
-#include "SerialDevicePort.h"
+#include "serial/SerialDevicePort.h"
 
-#include "SimulatorError.h"
+#include "core/SimulatorError.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PacedSerialControl.h"
-#include "PortMap.h"
+#include "serial/PacedSerialControl.h"
+#include "serial/PortMap.h"
 
 #include <QSerialPort>
 

@@ -1,4 +1,4 @@
-#include "VirtualLine.h"
+#include "serial/VirtualLine.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "VirtualLinePort.h"
+#include "serial/VirtualLinePort.h"
 
-#include "VirtualLine.h"
+#include "serial/VirtualLine.h"
 
 VirtualLinePort::VirtualLinePort(VirtualLine& line)
     : PacedSerialControl(LinePacer::Release::Bytes, 0), m_line(line)

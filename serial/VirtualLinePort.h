@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PacedSerialControl.h"
+#include "serial/PacedSerialControl.h"
 
 class VirtualLine;
 

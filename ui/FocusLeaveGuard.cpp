@@ -1,4 +1,4 @@
-#include "FocusLeaveGuard.h"
+#include "ui/FocusLeaveGuard.h"
 
 #include <QApplication>
 #include <QKeyEvent>

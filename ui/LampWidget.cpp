@@ -1,4 +1,4 @@
-#include "LampWidget.h"
+#include "ui/LampWidget.h"
 
 #include <QPainter>
 

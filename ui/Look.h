@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Colour.h"
+#include "core/Colour.h"
 
 #include <QColor>
 #include <QFont>

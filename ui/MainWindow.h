@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EntryChecks.h"
-#include "FormMember.h"
+#include "core/EntryChecks.h"
+#include "core/FormMember.h"
 
 #include <QWidget>
 

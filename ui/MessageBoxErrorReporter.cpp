@@ -1,6 +1,6 @@
-#include "MessageBoxErrorReporter.h"
+#include "ui/MessageBoxErrorReporter.h"
 
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 
 void MessageBoxErrorReporter::report(const QString& message)
 {

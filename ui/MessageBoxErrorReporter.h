@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReporter.h"
+#include "core/ErrorReporter.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "PanelWidget.h"
+#include "ui/PanelWidget.h"
 
-#include "Look.h"
+#include "ui/Look.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Launcher.h"
+#include "ui/Launcher.h"
 
 // Starts programs as detached processes: they live on after this program ends.
 class ProcessLauncher : public Launcher

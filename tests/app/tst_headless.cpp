@@ -1,17 +1,17 @@
 // The headless program's pieces: options, commands, `show` and the tick trace, on the core in
 // virtual time with a recording port.
-#include "CommandInterpreter.h"
-#include "Conversions.h"
-#include "ErrorReporter.h"
-#include "Form1.h"
-#include "FormStatePrinter.h"
-#include "MapSettingsStore.h"
-#include "Options.h"
-#include "RecordingPort.h"
-#include "Session.h"
-#include "Simulator.h"
-#include "TickTracePrinter.h"
-#include "VirtualTimerFacility.h"
+#include "app/CommandInterpreter.h"
+#include "core/Conversions.h"
+#include "core/ErrorReporter.h"
+#include "core/Form1.h"
+#include "app/FormStatePrinter.h"
+#include "core/MapSettingsStore.h"
+#include "app/Options.h"
+#include "tests/support/RecordingPort.h"
+#include "app/Session.h"
+#include "core/Simulator.h"
+#include "app/TickTracePrinter.h"
+#include "core/VirtualTimerFacility.h"
 
 #include <QTemporaryDir>
 #include <QTest>

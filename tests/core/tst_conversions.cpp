@@ -1,5 +1,5 @@
-#include "Conversions.h"
-#include "SimulatorError.h"
+#include "core/Conversions.h"
+#include "core/SimulatorError.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "SimulatorRig.h"
+#include "tests/support/SimulatorRig.h"
 
 #include <QtTest>
 

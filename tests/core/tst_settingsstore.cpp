@@ -1,5 +1,5 @@
-#include "IniFileSettingsStore.h"
-#include "PerUserSettingsStore.h"
+#include "core/IniFileSettingsStore.h"
+#include "core/PerUserSettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,8 +1,8 @@
-#include "Dispatcher.h"
-#include "EventLoopTimerFacility.h"
-#include "PreciseAlarm.h"
-#include "SimulatorRig.h"
-#include "TimerSchedule.h"
+#include "core/Dispatcher.h"
+#include "core/EventLoopTimerFacility.h"
+#include "core/PreciseAlarm.h"
+#include "tests/support/SimulatorRig.h"
+#include "core/TimerSchedule.h"
 
 #include <QtTest>
 

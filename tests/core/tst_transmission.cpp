@@ -1,5 +1,5 @@
-#include "PageTransmitters.h"
-#include "SimulatorRig.h"
+#include "core/PageTransmitters.h"
+#include "tests/support/SimulatorRig.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The program itself, started as a process, on real pseudo-terminals: the test reads the other
 // side of the line and checks whole runs to the byte, with the actions given on standard input.
 // Times are checked where the bytes arrive, with tolerances that hold on a loaded machine.
-#include "PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // The write path's rules without a device: when each byte may go, and which data strings go.
-#include "DataStringGate.h"
-#include "LinePacer.h"
-#include "PortMap.h"
+#include "serial/DataStringGate.h"
+#include "serial/LinePacer.h"
+#include "serial/PortMap.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // The two lines on real pseudo-terminals: exact bytes, pacing, refusals and a device that goes
 // away. Times are checked with generous tolerances, bytes exactly.
-#include "PseudoTerminal.h"
-#include "SerialDevicePort.h"
-#include "SimulatorError.h"
-#include "VirtualLine.h"
-#include "VirtualLinePort.h"
+#include "tests/support/PseudoTerminal.h"
+#include "serial/SerialDevicePort.h"
+#include "core/SimulatorError.h"
+#include "serial/VirtualLine.h"
+#include "serial/VirtualLinePort.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SerialControl.h"
-#include "SimulatorError.h"
-#include "TimerFacility.h"
+#include "core/SerialControl.h"
+#include "core/SimulatorError.h"
+#include "core/TimerFacility.h"
 
 #include <QByteArray>
 #include <QList>

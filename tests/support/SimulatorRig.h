@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ErrorReporter.h"
-#include "Form1.h"
-#include "MapSettingsStore.h"
-#include "RecordingPort.h"
-#include "Simulator.h"
-#include "VirtualTimerFacility.h"
+#include "core/ErrorReporter.h"
+#include "core/Form1.h"
+#include "core/MapSettingsStore.h"
+#include "tests/support/RecordingPort.h"
+#include "core/Simulator.h"
+#include "core/VirtualTimerFacility.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "WindowRig.h"
+#include "tests/ui/WindowRig.h"
 
-#include "LampWidget.h"
-#include "PictureButton.h"
+#include "ui/LampWidget.h"
+#include "ui/PictureButton.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "ModalBoxWatcher.h"
-#include "WindowRig.h"
+#include "tests/ui/ModalBoxWatcher.h"
+#include "tests/ui/WindowRig.h"
 
-#include "EventLoopTimerFacility.h"
-#include "MessageBoxErrorReporter.h"
-#include "RecordingPort.h"
+#include "core/EventLoopTimerFacility.h"
+#include "ui/MessageBoxErrorReporter.h"
+#include "tests/support/RecordingPort.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ProcessLauncher.h"
+#include "ui/ProcessLauncher.h"
 
 #include <QElapsedTimer>
 #include <QFile>
