@@ -2,9 +2,11 @@
 
 #include "app/FieldEntry.h"
 #include "app/FieldNames.h"
-#include "core/Form1.h"
 #include "app/FormStatePrinter.h"
+#include "core/ErrorReporter.h"
+#include "core/Form1.h"
 #include "core/Simulator.h"
+#include "core/UsageError.h"
 
 namespace
 {
@@ -19,9 +21,9 @@ std::pair<QString, QString> splitWord(const QString& text)
 }
 } // namespace
 
-CommandInterpreter::CommandInterpreter(Simulator& simulator, QTextStream& out, QTextStream& err,
-                                       std::function<void()> quit)
-    : m_simulator(simulator), m_out(out), m_err(err), m_quit(std::move(quit))
+CommandInterpreter::CommandInterpreter(Simulator& simulator, QTextStream& out,
+                                       ErrorReporter& reporter, std::function<void()> quit)
+    : m_simulator(simulator), m_out(out), m_reporter(reporter), m_quit(std::move(quit))
 {
 }
 
@@ -44,7 +46,7 @@ void CommandInterpreter::execute(const QString& line)
     else if (command == QLatin1String("quit") && rest.isEmpty())
         m_quit();
     else
-        m_err << "unknown command: " << line.trimmed() << Qt::endl;
+        m_reporter.error(line.trimmed(), QStringLiteral("unknown command"));
 }
 
 void CommandInterpreter::alarm(const QString& argument)
@@ -52,11 +54,13 @@ void CommandInterpreter::alarm(const QString& argument)
     bool ok = false;
     const int index = argument.toInt(&ok);
     if (!ok) {
-        m_err << "alarm: expected an alarm button number, e.g. alarm 1" << Qt::endl;
+        m_reporter.error(QStringLiteral("alarm"),
+                         QStringLiteral("expected an alarm button number, e.g. alarm 1"));
         return;
     }
     if (index < 1 || index > Form1::alarmCount || !m_simulator.form().Command4(index).visible()) {
-        m_err << "alarm " << index << ": alarm button A" << index << " is not shown" << Qt::endl;
+        m_reporter.error(QStringLiteral("alarm %1").arg(index),
+                         QStringLiteral("alarm button A%1 is not shown").arg(index));
         return;
     }
     m_simulator.Command4_Click(index);
@@ -66,20 +70,23 @@ void CommandInterpreter::set(const QString& arguments)
 {
     auto [name, text] = splitWord(arguments);
     if (name.isEmpty()) {
-        m_err << "set: expected a field and a text, e.g. set Text1 30" << Qt::endl;
+        m_reporter.error(QStringLiteral("set"),
+                         QStringLiteral("expected a field and a text, e.g. set Text1 30"));
         return;
     }
     // A text in double quotes keeps its blanks.
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
         text = text.mid(1, text.size() - 2);
-    QString why;
-    const std::optional<int> field = FieldNames::entryField(name, &why);
-    if (!field) {
-        m_err << "set: " << why << Qt::endl;
+    int field = 0;
+    try {
+        field = FieldNames::entryField(name, QStringLiteral("set"));
+    } catch (const UsageError& error) {
+        m_reporter.error(error.action(), error.message());
         return;
     }
-    if (const std::optional<EntryRefusal> refusal = FieldEntry::enter(m_simulator, *field, text))
-        m_err << "set " << name << ": " << refusal->title << ": " << refusal->message << Qt::endl;
+    if (const std::optional<EntryRefusal> refusal = FieldEntry::enter(m_simulator, field, text))
+        m_reporter.error(QStringLiteral("set ") + name,
+                         refusal->title + QLatin1String(": ") + refusal->message);
 }
 
 void CommandInterpreter::show()

@@ -5,16 +5,18 @@
 
 #include <functional>
 
+class ErrorReporter;
 class Simulator;
 
 // The operator's actions without a window, one command a line, case-insensitive, blanks
 // around words ignored:
 //   start | stop | alarm N | set FIELD TEXT | show | quit
-// `show` answers on `out`; refusals and unknown commands go to `err`, and the program goes on.
+// `show` answers on `out`; refusals and unknown commands go to the error reporter, and the
+// program goes on.
 class CommandInterpreter
 {
 public:
-    CommandInterpreter(Simulator& simulator, QTextStream& out, QTextStream& err,
+    CommandInterpreter(Simulator& simulator, QTextStream& out, ErrorReporter& reporter,
                        std::function<void()> quit);
 
     void execute(const QString& line);
@@ -26,6 +28,6 @@ private:
 
     Simulator& m_simulator;
     QTextStream& m_out;
-    QTextStream& m_err;
+    ErrorReporter& m_reporter;
     std::function<void()> m_quit;
 };

@@ -1,8 +1,10 @@
 #include "app/FieldNames.h"
 
+#include "core/UsageError.h"
+
 #include <QHash>
 
-std::optional<int> FieldNames::entryField(const QString& name, QString* why)
+int FieldNames::entryField(const QString& name, const QString& action)
 {
     static const QHash<QString, int> aliases = {
         {QStringLiteral("points"), 1},     {QStringLiteral("pagegap"), 2},
@@ -16,15 +18,14 @@ std::optional<int> FieldNames::entryField(const QString& name, QString* why)
     if (key.size() == 5 && key.startsWith(QLatin1String("text")) && key[4] >= QLatin1Char('1') &&
         key[4] <= QLatin1Char('8'))
         field = key[4].digitValue();
-    if (field == 5) {
-        *why = QStringLiteral("Text5 shows the switch count; it is not an entry field");
-        return std::nullopt;
-    }
-    if (field == 0) {
-        *why = QStringLiteral("no entry field \"%1\" (Text1, Text2, Text3, Text4, Text6, Text7, "
-                              "Text8 or points, pagegap, gap, pages, alarms, port, terminator)")
-                   .arg(name);
-        return std::nullopt;
-    }
+    if (field == 5)
+        throw UsageError(action,
+                         QStringLiteral("Text5 shows the switch count; it is not an entry field"));
+    if (field == 0)
+        throw UsageError(action,
+                         QStringLiteral("no entry field \"%1\" (Text1, Text2, Text3, Text4, Text6, "
+                                        "Text7, Text8 or points, pagegap, gap, pages, alarms, "
+                                        "port, terminator)")
+                             .arg(name));
     return field;
 }

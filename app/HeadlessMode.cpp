@@ -5,22 +5,25 @@
 #include "app/Options.h"
 #include "app/Session.h"
 #include "app/SignalWatcher.h"
-#include "app/SilentErrorReporter.h"
+#include "app/StandardErrorReporter.h"
 #include "core/Simulator.h"
+#include "core/UsageError.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
 #include <unistd.h>
 
-int runHeadless(int& argc, char** argv, const Options& options)
+int runHeadless(int& argc, char** argv, const Options& options, StandardErrorReporter& reporter)
 {
     QCoreApplication application(argc, argv);
-    SilentErrorReporter reporter;
-    std::unique_ptr<Session> session = Session::open(options, reporter);
-    if (!session)
+    std::unique_ptr<Session> session;
+    try {
+        session = Session::open(options, reporter);
+    } catch (const UsageError& error) {
+        reporter.error(error.action(), error.message());
         return 2;
+    }
 
     // SIGINT and SIGTERM stop the run as Stop does, then end the program.
     SignalWatcher signalWatcher([&session](int) {
@@ -29,9 +32,9 @@ int runHeadless(int& argc, char** argv, const Options& options)
     });
 
     QTextStream out(stdout);
-    QTextStream err(stderr);
     // `quit` ends the program as "Close" does: no Stop first.
-    CommandInterpreter interpreter(session->simulator(), out, err, [&session] { session->end(); });
+    CommandInterpreter interpreter(session->simulator(), out, reporter,
+                                   [&session] { session->end(); });
     CommandReader reader(STDIN_FILENO,
                          [&interpreter](const QString& line) { interpreter.execute(line); });
 

@@ -1,6 +1,7 @@
 #include "app/Options.h"
 
 #include "app/FieldNames.h"
+#include "core/UsageError.h"
 
 #include <cmath>
 
@@ -24,9 +25,24 @@ bool isValueOption(const QString& argument, const QString& name)
 {
     return argument == name || argument.startsWith(name + QLatin1Char('='));
 }
+
+// "N=DEVICE": Com Port N is DEVICE.
+void addPortMapping(PortMap& ports, const QString& text)
+{
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    bool ok = false;
+    const int port = equals > 0 ? text.left(equals).trimmed().toInt(&ok) : 0;
+    const QString device = equals > 0 ? text.mid(equals + 1).trimmed() : QString();
+    if (!ok || port < 1 || port > 32767 || device.isEmpty())
+        throw UsageError(QStringLiteral("--port"),
+                         QStringLiteral("expects N=DEVICE with N from 1 to 32767, e.g. --port "
+                                        "1=/dev/ttyUSB0; got \"%1\"")
+                             .arg(text));
+    ports.map(qint16(port), device);
+}
 } // namespace
 
-std::optional<Options> Options::parse(const QStringList& arguments, QString* why)
+Options Options::parse(const QStringList& arguments)
 {
     Options options;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -47,50 +63,36 @@ std::optional<Options> Options::parse(const QStringList& arguments, QString* why
         } else if (argument.startsWith(QLatin1String("--virtual-port="))) {
             options.virtualPort = true;
             options.virtualLink = argument.mid(15);
-            if (options.virtualLink.isEmpty()) {
-                *why = QStringLiteral("--virtual-port= needs a link path after the =");
-                return std::nullopt;
-            }
+            if (options.virtualLink.isEmpty())
+                throw UsageError(QStringLiteral("--virtual-port"),
+                                 QStringLiteral("needs a link path after the ="));
         } else if (isValueOption(argument, QStringLiteral("--duration"))) {
             bool ok = takeValue(arguments, i, QStringLiteral("--duration"), &value);
             const double seconds = ok ? value.toDouble(&ok) : 0;
-            if (!ok || !(seconds >= 0) || seconds > 1e6) {
-                *why = QStringLiteral("--duration expects a number of seconds, e.g. --duration 60");
-                return std::nullopt;
-            }
+            if (!ok || !(seconds >= 0) || seconds > 1e6)
+                throw UsageError(QStringLiteral("--duration"),
+                                 QStringLiteral("expects a number of seconds, e.g. --duration 60"));
             options.durationMs = qint64(std::llround(seconds * 1000));
         } else if (isValueOption(argument, QStringLiteral("--set"))) {
             const qsizetype equals = takeValue(arguments, i, QStringLiteral("--set"), &value)
                                          ? value.indexOf(QLatin1Char('='))
                                          : -1;
-            if (equals < 1) {
-                *why = QStringLiteral("--set expects FIELD=TEXT, e.g. --set Text1=30");
-                return std::nullopt;
-            }
-            QString fieldWhy;
+            if (equals < 1)
+                throw UsageError(QStringLiteral("--set"),
+                                 QStringLiteral("expects FIELD=TEXT, e.g. --set Text1=30"));
             const QString name = value.left(equals);
-            const std::optional<int> field = FieldNames::entryField(name, &fieldWhy);
-            if (!field) {
-                *why = QStringLiteral("--set %1: %2").arg(value, fieldWhy);
-                return std::nullopt;
-            }
-            options.entries.append({*field, name.trimmed(), value.mid(equals + 1)});
+            const int field = FieldNames::entryField(name, QStringLiteral("--set ") + value);
+            options.entries.append({field, name.trimmed(), value.mid(equals + 1)});
         } else if (isValueOption(argument, QStringLiteral("--settings"))) {
-            if (!takeValue(arguments, i, QStringLiteral("--settings"), &value) || value.isEmpty()) {
-                *why = QStringLiteral("--settings expects the path of an INI file");
-                return std::nullopt;
-            }
+            if (!takeValue(arguments, i, QStringLiteral("--settings"), &value) || value.isEmpty())
+                throw UsageError(QStringLiteral("--settings"),
+                                 QStringLiteral("expects the path of an INI file"));
             options.settingsFile = value;
         } else if (isValueOption(argument, QStringLiteral("--port"))) {
-            if (!takeValue(arguments, i, QStringLiteral("--port"), &value)) {
-                *why = QStringLiteral("--port expects N=DEVICE, e.g. --port 1=/dev/ttyUSB0");
-                return std::nullopt;
-            }
-            if (!options.ports.addMapping(value, why))
-                return std::nullopt;
+            takeValue(arguments, i, QStringLiteral("--port"), &value);
+            addPortMapping(options.ports, value);
         } else {
-            *why = QStringLiteral("unknown option \"%1\" (see --help)").arg(argument);
-            return std::nullopt;
+            throw UsageError(argument, QStringLiteral("unknown option (see --help)"));
         }
     }
     return options;

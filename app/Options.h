@@ -28,8 +28,8 @@ struct Options {
     bool virtualPort = false;
     QString virtualLink;
 
-    // Reads the arguments after the program name. Nothing, with `why` set to a one-line
-    // reason, when they are not usable.
-    static std::optional<Options> parse(const QStringList& arguments, QString* why);
+    // Reads the arguments after the program name. Throws UsageError, naming the argument at
+    // fault, when they are not usable.
+    static Options parse(const QStringList& arguments);
     static QString usage();
 };

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/TickRecord.h"
+
 #include <QString>
-#include <QStringList>
 
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
@@ -10,5 +11,5 @@
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
 namespace TickTracePrinter
 {
-QString line(qint64 msSinceStart, const QString& timer, const QStringList& texts);
+QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
 }

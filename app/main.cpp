@@ -1,12 +1,15 @@
 #include "app/HeadlessMode.h"
 #include "app/Options.h"
+#include "app/StandardErrorReporter.h"
 #include "app/WindowMode.h"
+#include "core/UsageError.h"
 
 #include <QStringList>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace
 {
@@ -34,10 +37,12 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    QString why;
-    const std::optional<Options> options = Options::parse(arguments, &why);
-    if (!options) {
-        std::fprintf(stderr, "dryx-plc-test: %s\n", why.toLocal8Bit().constData());
+    StandardErrorReporter reporter;
+    std::optional<Options> options;
+    try {
+        options = Options::parse(arguments);
+    } catch (const UsageError& error) {
+        reporter.error(error.action(), error.message());
         return 2;
     }
     if (options->help) {
@@ -49,6 +54,6 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options->headless || !displayAvailable())
-        return runHeadless(argc, argv, *options);
-    return runWindow(argc, argv, *options);
+        return runHeadless(argc, argv, *options, reporter);
+    return runWindow(argc, argv, *options, reporter);
 }

@@ -6,7 +6,8 @@
 #include "core/MapSettingsStore.h"
 #include "core/SerialControl.h"
 #include "core/Simulator.h"
-#include "core/VirtualTimerFacility.h"
+#include "core/TimerFacility.h"
+#include "core/VirtualClock.h"
 
 #include <algorithm>
 
@@ -15,14 +16,16 @@ namespace
 class WireModel : public SerialControl
 {
 public:
-    explicit WireModel(const TimerFacility& clock) : m_clock(clock) {}
+    explicit WireModel(const Clock& clock) : m_clock(clock) {}
     QList<NominalTimeline::DataString> strings;
     QByteArray terminatorLine;
 
 protected:
     void openDevice(qint16, const LineSettings&) override {}
     void closeDevice() override {}
-    void writeBytes(const QByteArray& bytes) override
+    bool beginLineTick() override { return true; }
+    void endLineTick(bool) noexcept override {}
+    void writeLine(const QByteArray& bytes) override
     {
         const double start = std::max(double(m_clock.nowMs()), m_idleMs);
         m_idleMs = start + bytes.size() * 1000.0 / 960.0;
@@ -35,7 +38,7 @@ protected:
     }
 
 private:
-    const TimerFacility& m_clock;
+    const Clock& m_clock;
     double m_idleMs = 0;
     bool m_closed = true;
 };
@@ -43,24 +46,25 @@ private:
 class Silent : public ErrorReporter
 {
 public:
-    void report(const QString&) override {}
+    void report(Severity, const QString&, const QString&) override {}
 };
 } // namespace
 
 QList<NominalTimeline::DataString>
 NominalTimeline::compute(const QList<QPair<int, QString>>& entries, qint64 durationMs)
 {
-    VirtualTimerFacility timers;
-    WireModel wire(timers);
+    VirtualClock clock;
+    TimerFacility timers(clock);
+    WireModel wire(clock);
     Form1 form(timers, wire);
     MapSettingsStore store;
     Silent reporter;
     Conversions rules(QLocale::c());
-    Simulator simulator(form, store, timers, reporter, rules, nullptr);
+    Simulator simulator(form, store, timers, reporter, rules);
     for (const auto& [field, text] : entries)
         form.text(field).setText(text);
     wire.terminatorLine = form.Text8.text().toLatin1() + "\r\n";
     simulator.Command1_Click();
-    timers.advanceTo(durationMs);
+    clock.advanceTo(std::chrono::milliseconds(durationMs));
     return wire.strings;
 }

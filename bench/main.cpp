@@ -1,5 +1,5 @@
 // make bench: the tool headless on its virtual line, read by this process, measured where the
-// bytes arrive. See docs/serial-and-headless.md for what the figures mean.
+// bytes arrive.
 #include "bench/NominalTimeline.h"
 #include "bench/ToolRun.h"
 

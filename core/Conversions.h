@@ -25,8 +25,6 @@ public:
     // Shortest form up to 15 significant digits, no trailing zeros.
     QString FormatDouble(double value) const;
 
-    QChar decimalSeparator() const { return m_decimal; }
-
 private:
     bool parse(const QString& text, double* value) const;
 

@@ -3,10 +3,6 @@
 #include "core/ErrorReporter.h"
 #include "core/SimulatorError.h"
 
-Dispatcher::Dispatcher(ErrorReporter& reporter, std::FILE* log) : m_reporter(reporter), m_log(log)
-{
-}
-
 bool Dispatcher::run(const QString& action, const std::function<void()>& handler)
 {
     return execute(action, handler, nullptr);
@@ -27,20 +23,12 @@ bool Dispatcher::execute(const QString& action, const std::function<void()>& han
             lastError->clear();
         return true;
     } catch (const SimulatorError& error) {
-        const QString text = QStringLiteral("%1: %2").arg(action, error.message());
+        const QString message = error.message();
+        const QString text = action + QLatin1String(": ") + message;
         if (!lastError || *lastError != text)
-            report(text);
+            m_reporter.error(action, message);
         if (lastError)
             *lastError = text;
         return false;
     }
-}
-
-void Dispatcher::report(const QString& text)
-{
-    if (m_log) {
-        std::fprintf(m_log, "dryx-plc-test: %s\n", text.toLocal8Bit().constData());
-        std::fflush(m_log);
-    }
-    m_reporter.report(text);
 }

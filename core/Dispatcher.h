@@ -3,18 +3,17 @@
 #include <QHash>
 #include <QString>
 
-#include <cstdio>
 #include <functional>
 
 class ErrorReporter;
 
 // Runs every handler. An error stops the handler at the step that raised it (the steps before
-// stay done), is written to the log (standard error) and handed to the error reporter as
-// "<what was being done>: <why>", and the program goes on.
+// stay done), is handed to the error reporter as "<what was being done>: <why>", and the program
+// goes on.
 class Dispatcher
 {
 public:
-    explicit Dispatcher(ErrorReporter& reporter, std::FILE* log = stderr);
+    explicit Dispatcher(ErrorReporter& reporter) : m_reporter(reporter) {}
 
     // An operator's action: every error is reported. Returns whether the handler completed.
     bool run(const QString& action, const std::function<void()>& handler);
@@ -24,9 +23,7 @@ public:
 
 private:
     bool execute(const QString& action, const std::function<void()>& handler, QString* lastError);
-    void report(const QString& text);
 
     ErrorReporter& m_reporter;
-    std::FILE* m_log;
     QHash<int, QString> m_lastTickError;
 };

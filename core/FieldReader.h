@@ -14,8 +14,6 @@ public:
     qint32 int32(const TextField& field) const;
     double number(const TextField& field) const;
 
-    const Conversions& rules() const { return m_rules; }
-
 private:
     template <typename Convert> auto read(const TextField& field, Convert convert) const;
 

@@ -3,28 +3,6 @@
 #include "core/Form1.h"
 #include "core/Int16.h"
 
-namespace
-{
-// Hands the lines of a tick to the trace, and tells the port that the tick is over, when the
-// tick ends, however it ends.
-struct TickTraceScope {
-    const PageTransmitters::TickTrace& trace;
-    const Timer& timer;
-    QStringList& lines;
-    SerialControl& port;
-    bool& closedDataString;
-    ~TickTraceScope()
-    {
-        if (trace)
-            trace(timer, lines);
-        lines.clear();
-        if (port.portOpen())
-            port.tickEnded(closedDataString);
-        closedDataString = false;
-    }
-};
-} // namespace
-
 PageTransmitters::PageTransmitters(Form1& form, const Conversions& rules)
     : m_form(form), m_fields(rules)
 {
@@ -54,23 +32,27 @@ void PageTransmitters::Timer5_Timer()
 // a data string with a page alone; inside one, this tick sends the closing page.
 void PageTransmitters::twoPageTick(Timer& own, qint16 valueOffset)
 {
-    TickTraceScope scope{m_trace, own, m_tickLines, m_form.MSComm1, m_closedDataString};
+    SerialControl::Tick tick = m_form.MSComm1.beginTick();
     const bool betweenDataStrings = double(own.interval()) == m_fields.number(m_form.Text3);
     own.setInterval(betweenDataStrings ? m_fields.int32(m_form.Text2)
                                        : m_fields.int32(m_form.Text3));
     writePage(valueOffset);
-    if (m_fields.number(m_form.Text3) == double(own.interval()))
+    if (m_fields.number(m_form.Text3) == double(own.interval())) {
         writeClosingLines(AlarmLines::AllClear);
+        tick.closesDataString();
+    }
 }
 
 // Every tick is a whole data string, as long as the data string gap is a whole number.
 void PageTransmitters::onePageTick(Timer& own, qint16 valueOffset, AlarmLines alarms)
 {
-    TickTraceScope scope{m_trace, own, m_tickLines, m_form.MSComm1, m_closedDataString};
+    SerialControl::Tick tick = m_form.MSComm1.beginTick();
     own.setInterval(m_fields.int32(m_form.Text3));
     writePage(valueOffset);
-    if (m_fields.number(m_form.Text3) == double(own.interval()))
+    if (m_fields.number(m_form.Text3) == double(own.interval())) {
         writeClosingLines(alarms);
+        tick.closesDataString();
+    }
 }
 
 void PageTransmitters::writePage(qint16 valueOffset)
@@ -91,12 +73,9 @@ void PageTransmitters::writeClosingLines(AlarmLines alarms)
                                : QStringLiteral("0"));
     });
     writeLine(m_form.Text8.text());
-    m_closedDataString = true;
 }
 
 void PageTransmitters::writeLine(const QString& text)
 {
-    const QString line = text + QStringLiteral("\r\n");
-    m_form.MSComm1.setOutput(line);
-    m_tickLines.append(text);
+    m_form.MSComm1.setOutput(text + QStringLiteral("\r\n"));
 }

@@ -2,10 +2,6 @@
 
 #include "core/FieldReader.h"
 
-#include <QStringList>
-
-#include <functional>
-
 class Form1;
 class Timer;
 
@@ -18,17 +14,12 @@ class Timer;
 class PageTransmitters
 {
 public:
-    // Told after each tick: the timer, and the texts of the lines it wrote (without CR LF).
-    using TickTrace = std::function<void(const Timer& timer, const QStringList& lines)>;
-
     PageTransmitters(Form1& form, const Conversions& rules);
 
     void Timer1_Timer(); // two-page, first data set
     void Timer3_Timer(); // two-page, second data set
     void Timer4_Timer(); // one-page, first data set, carries the alarm states
     void Timer5_Timer(); // one-page, second data set
-
-    void setTickTrace(TickTrace trace) { m_trace = std::move(trace); }
 
 private:
     enum class AlarmLines { AllClear, AlarmStates };
@@ -41,7 +32,4 @@ private:
 
     Form1& m_form;
     FieldReader m_fields;
-    TickTrace m_trace;
-    QStringList m_tickLines;
-    bool m_closedDataString = false; // this tick wrote its terminator line
 };

@@ -1,36 +1,8 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
+#include "core/PreciseClock.h"
 
-#include <chrono>
-
-class QSocketNotifier;
-
-// Rings once at a set moment of a steady clock that starts at 0, on the event loop. On Linux a
-// timerfd set to the absolute moment wakes the loop within microseconds of it; elsewhere a
-// precise Qt timer wakes it within the millisecond after it (Qt's timers count whole
-// milliseconds).
-class PreciseAlarm : public QObject
-{
-    Q_OBJECT
-public:
-    explicit PreciseAlarm(QObject* parent = nullptr);
-    ~PreciseAlarm() override;
-
-    qint64 nowNs() const;
-    // Rings at `atNs` on the clock, at once if that has passed. Replaces any earlier setting.
-    void set(qint64 atNs);
-    void cancel();
-
-signals:
-    void rang();
-
-private:
-    void onTimerFd();
-
-    std::chrono::steady_clock::time_point m_start;
-    int m_timerFd = -1;
-    QSocketNotifier* m_notifier = nullptr;
-    QTimer m_fallback;
-};
+// An alarm of the precise clock, ringing on the event loop. Each system has its own, in its own
+// file; Qt's precise timer is the portable one.
+std::unique_ptr<Alarm> makePreciseAlarm(const PreciseClock& clock, Clock::Ring ring);
+std::unique_ptr<Alarm> makeQtTimerAlarm(const PreciseClock& clock, Clock::Ring ring);

@@ -2,6 +2,38 @@
 
 #include "core/SimulatorError.h"
 
+SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port : nullptr)
+{
+    if (!m_port)
+        return;
+    m_port->m_tick = TickRecord{};
+    m_port->m_tick.sent = m_port->beginLineTick();
+    m_port->m_inTick = true;
+}
+
+SerialControl::Tick::~Tick()
+{
+    if (m_port)
+        m_port->endTick(m_closesDataString);
+}
+
+SerialControl::Tick SerialControl::beginTick()
+{
+    return Tick(*this);
+}
+
+void SerialControl::endTick(bool closedDataString) noexcept
+{
+    m_inTick = false;
+    m_tick.closedDataString = closedDataString;
+    // The port may have been closed during the tick (by a device gone in a nested event loop):
+    // the line has forgotten the tick then.
+    if (m_open)
+        endLineTick(closedDataString);
+    if (m_tickObserver)
+        m_tickObserver(m_tick);
+}
+
 void SerialControl::refuseWhileOpen(const QString& what) const
 {
     throw SimulatorError(
@@ -47,7 +79,14 @@ void SerialControl::setOutput(const QString& text)
         throw SimulatorError(
             ErrorKind::PortRefused,
             QStringLiteral("cannot write: %1 is not open").arg(describePort(m_commPort)));
-    writeBytes(lineBytes(text));
+    if (!m_inTick)
+        throw SimulatorError(ErrorKind::PortRefused,
+                             QStringLiteral("cannot write outside a transmitter tick"));
+    const QByteArray bytes = lineBytes(text);
+    m_tick.bytes += bytes.size();
+    if (m_tickObserver)
+        m_tick.lines.append(text);
+    writeLine(bytes);
 }
 
 QByteArray SerialControl::lineBytes(const QString& text)

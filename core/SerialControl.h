@@ -2,22 +2,43 @@
 
 #include "core/ChangeNotifier.h"
 #include "core/LineSettings.h"
+#include "core/TickRecord.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <functional>
 
 // The serial control `MSComm1` as the core uses it: `CommPort`, `Settings`, `PortOpen` and
-// `Output`. This class keeps the rules every line shares; a subclass reaches the device (a
-// real serial port, the virtual line, a recorder in tests).
+// `Output`, and the ticks in which the transmitters write. This class keeps the rules every line
+// shares; the program's one line (PacedSerialControl) and a recorder in tests reach the device.
 //
 // A port that is open refuses to be renumbered, reconfigured or opened again: a second Start
 // must never set a second transmitter writing beside the first.
 class SerialControl
 {
 public:
+    // One transmitter tick's writes. The line decides when the tick begins whether its lines go
+    // out; the tick's end, however the handler ends, tells the line once whether it closed a
+    // data string.
+    class Tick
+    {
+    public:
+        ~Tick();
+        Tick(const Tick&) = delete;
+        Tick& operator=(const Tick&) = delete;
+
+        // The tick has written its terminator line.
+        void closesDataString() { m_closesDataString = true; }
+
+    private:
+        friend class SerialControl;
+        explicit Tick(SerialControl& port);
+
+        SerialControl* m_port; // nothing when the port was not open at the tick's beginning
+        bool m_closesDataString = false;
+    };
+
     virtual ~SerialControl() = default;
 
     qint16 commPort() const { return m_commPort; }
@@ -26,18 +47,21 @@ public:
     void setSettings(const QString& text);
     bool portOpen() const { return m_open; }
     void setPortOpen(bool open);
-    // Each character becomes one byte, in order, nothing added. Characters beyond ASCII:
-    // U+0080..U+00FF go as the byte of the same value (Latin-1), anything above U+00FF as "?".
+
+    [[nodiscard]] Tick beginTick();
+    // One line, inside a tick. Each character becomes one byte, in order, nothing added.
+    // Characters beyond ASCII: U+0080..U+00FF go as the byte of the same value (Latin-1),
+    // anything above U+00FF as "?".
     void setOutput(const QString& text);
 
     static QByteArray lineBytes(const QString& text);
 
-    // Told by the transmitters after the last write of each tick: whether the tick ended a
-    // data string (its terminator line was written). A line that cannot carry everything uses
-    // it to leave data strings out whole. Must not throw.
-    virtual void tickEnded(bool closedDataString) { (void)closedDataString; }
-
     void setChangeNotifier(const ChangeNotifier* notifier) { m_notifier = notifier; }
+    // Told at the end of every tick with what it wrote (the trace).
+    void setTickObserver(std::function<void(const TickRecord&)> observer)
+    {
+        m_tickObserver = std::move(observer);
+    }
     // Called when the device fails on its own (pulled out, other side gone); the port is
     // then already closed.
     void setLineFailureHandler(std::function<void(const QString& reason)> handler)
@@ -49,15 +73,21 @@ protected:
     // Each throws SimulatorError(ErrorKind::PortRefused, reason) when the device refuses.
     virtual void openDevice(qint16 port, const LineSettings& settings) = 0;
     virtual void closeDevice() = 0;
-    virtual void writeBytes(const QByteArray& bytes) = 0;
-
-    // For subclasses: the device failed during a run. Marks the port closed, then tells the
-    // failure handler.
-    void deviceFailed(const QString& reason);
+    // A tick begins on the open port: returns whether its lines go on the line.
+    virtual bool beginLineTick() = 0;
+    // Every line of a tick, whether or not it goes on the line.
+    virtual void writeLine(const QByteArray& bytes) = 0;
+    // The tick has ended. Must not throw.
+    virtual void endLineTick(bool closedDataString) noexcept = 0;
     // A description of port `port` for messages, e.g. "Com Port 3 (/dev/ttyS2)".
     virtual QString describePort(qint16 port) const;
 
+    // For the line: the device failed during a run. Marks the port closed, then tells the
+    // failure handler.
+    void deviceFailed(const QString& reason);
+
 private:
+    void endTick(bool closedDataString) noexcept;
     void setOpen(bool open);
     [[noreturn]] void refuseWhileOpen(const QString& what) const;
 
@@ -65,6 +95,9 @@ private:
     QString m_settingsText = QStringLiteral("9600,N,8,1");
     LineSettings m_settings;
     bool m_open = false;
+    bool m_inTick = false;
+    TickRecord m_tick;
     const ChangeNotifier* m_notifier = nullptr;
+    std::function<void(const TickRecord&)> m_tickObserver;
     std::function<void(const QString&)> m_failureHandler;
 };

@@ -4,11 +4,13 @@
 #include "core/SimulatorError.h"
 #include "core/TimerFacility.h"
 
+#include <utility>
+
 Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
-                     ErrorReporter& reporter, const Conversions& rules, std::FILE* log)
-    : m_form(form), m_timers(timers), m_rules(rules), m_dispatcher(reporter, log),
-      m_startup(form, store, rules), m_transmitters(form, rules), m_switchers(form, rules),
-      m_runControl(form, rules), m_alarmButtons(form), m_entryChecks(rules)
+                     ErrorReporter& reporter, const Conversions& rules)
+    : m_form(form), m_timers(timers), m_dispatcher(reporter), m_startup(form, store, rules),
+      m_transmitters(form, rules), m_switchers(form, rules), m_runControl(form, rules),
+      m_alarmButtons(form), m_entryChecks(rules)
 {
     m_timers.setTickHandler([this](int timer) { onTick(timer); });
 }
@@ -16,6 +18,7 @@ Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& tim
 Simulator::~Simulator()
 {
     m_timers.setTickHandler({});
+    m_form.MSComm1.setTickObserver({});
 }
 
 bool Simulator::Form_Load()
@@ -64,17 +67,22 @@ void Simulator::lineFailed(const QString& reason)
 void Simulator::setTickTrace(TickTrace trace)
 {
     if (!trace) {
-        m_transmitters.setTickTrace({});
+        m_form.MSComm1.setTickObserver({});
         return;
     }
-    m_transmitters.setTickTrace(
-        [this, trace = std::move(trace)](const Timer& timer, const QStringList& lines) {
-            trace(m_timers.nowMs() - m_startedAtMs, timer, lines);
-        });
+    m_form.MSComm1.setTickObserver([this, trace = std::move(trace)](const TickRecord& tick) {
+        if (m_tickingTimer != 0)
+            trace(m_timers.nowMs() - m_startedAtMs, m_form.timer(m_tickingTimer), tick);
+    });
 }
 
 void Simulator::onTick(int timer)
 {
+    struct Ticking { // restored afterwards: a tick may come inside another's message box
+        int& current;
+        int previous;
+        ~Ticking() { current = previous; }
+    } ticking{m_tickingTimer, std::exchange(m_tickingTimer, timer)};
     const QString name = m_form.timer(timer).name();
     const auto transmit = [&](void (PageTransmitters::*handler)()) {
         m_dispatcher.runTick(timer, QStringLiteral("Data transmission (%1)").arg(name),

@@ -8,6 +8,7 @@
 #include "core/PageTransmitters.h"
 #include "core/RunControl.h"
 #include "core/StartupConfiguration.h"
+#include "core/TickRecord.h"
 
 class Form1;
 class SettingsStore;
@@ -19,7 +20,7 @@ class Simulator
 {
 public:
     Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
-              ErrorReporter& reporter, const Conversions& rules, std::FILE* log = stderr);
+              ErrorReporter& reporter, const Conversions& rules);
     ~Simulator();
 
     bool Form_Load();
@@ -38,18 +39,16 @@ public:
 
     // Told after each transmitter tick, with the time since the last Start.
     using TickTrace =
-        std::function<void(qint64 msSinceStart, const Timer& timer, const QStringList& lines)>;
+        std::function<void(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)>;
     void setTickTrace(TickTrace trace);
 
     Form1& form() { return m_form; }
-    const Conversions& rules() const { return m_rules; }
 
 private:
     void onTick(int timer);
 
     Form1& m_form;
     TimerFacility& m_timers;
-    const Conversions& m_rules;
     Dispatcher m_dispatcher;
     StartupConfiguration m_startup;
     PageTransmitters m_transmitters;
@@ -58,4 +57,5 @@ private:
     AlarmButtons m_alarmButtons;
     EntryChecks m_entryChecks;
     qint64 m_startedAtMs = 0;
+    int m_tickingTimer = 0; // the timer whose tick is being handled
 };

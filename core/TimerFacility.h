@@ -1,26 +1,45 @@
 #pragma once
 
-#include <QtGlobal>
+#include "core/TimerSchedule.h"
 
-#include <functional>
+#include <memory>
+#include <optional>
 
-// Delivers the ticks of the six timers. The core says when a timer's count starts afresh
-// and when it stops; the facility decides when a tick is due and calls the tick handler.
-// Timers are numbered 1..6.
+class Alarm;
+class Clock;
+
+// Delivers the ticks of the six timers, on the clock it is given. The core says when a timer's
+// count starts afresh and when it stops; the schedule works out when each tick is due, and one
+// alarm is kept set for the earliest. Since the schedule works on due times, neither the time a
+// tick takes nor the latency of waking up adds up over a run. Timers are numbered 1..6.
 class TimerFacility
 {
 public:
-    using TickHandler = std::function<void(int timer)>;
+    using TickHandler = TimerSchedule::TickHandler;
 
-    virtual ~TimerFacility() = default;
+    explicit TimerFacility(Clock& clock);
+    ~TimerFacility();
+    TimerFacility(const TimerFacility&) = delete;
+    TimerFacility& operator=(const TimerFacility&) = delete;
 
-    virtual void setTickHandler(TickHandler handler) = 0;
+    void setTickHandler(TickHandler handler);
     // Starts the timer's count afresh: its next tick comes `intervalMs` (> 0) later. A restart
     // made while a tick is being handled counts from that tick's due time, so the time the
     // tick spends does not lengthen the gap; any other restart counts from now.
-    virtual void restart(int timer, qint32 intervalMs) = 0;
+    void restart(int timer, qint32 intervalMs);
     // No more ticks of this timer until it is restarted.
-    virtual void stop(int timer) = 0;
-    // Milliseconds on the facility's clock, which starts at 0.
-    virtual qint64 nowMs() const = 0;
+    void stop(int timer);
+
+    // Milliseconds on the clock.
+    qint64 nowMs() const;
+    // The moment the tick being handled was due, if a tick is being handled.
+    std::optional<qint64> tickDueMs() const { return m_schedule.dispatchDue(); }
+
+private:
+    void wake();
+    void arm();
+
+    Clock& m_clock;
+    TimerSchedule m_schedule;
+    std::unique_ptr<Alarm> m_alarm;
 };

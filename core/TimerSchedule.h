@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/TimerFacility.h"
+#include <QtGlobal>
 
 #include <array>
+#include <functional>
 #include <optional>
 
-// The schedule of the six timers, shared by the event-loop facility and the virtual clock so
-// that both deliver ticks by the same rules:
+// The schedule of the six timers: when each tick is due, by these rules, whatever the clock:
 // - a timer restarted while a tick is handled counts from that tick's due time;
 // - a timer that is not restarted by its own tick ticks again one interval after its due time;
 // - a tick handled more than an interval late counts from the moment it is handled, so a stall
@@ -16,8 +16,9 @@ class TimerSchedule
 {
 public:
     static constexpr int timerCount = 6;
+    using TickHandler = std::function<void(int timer)>;
 
-    void setTickHandler(TimerFacility::TickHandler handler) { m_handler = std::move(handler); }
+    void setTickHandler(TickHandler handler) { m_handler = std::move(handler); }
     void restart(int timer, qint32 intervalMs, qint64 nowMs);
     void stop(int timer);
 
@@ -27,6 +28,8 @@ public:
     // the schedule as the earlier ticks left it. `clock` gives the current time for the
     // lateness rule (the virtual clock passes the due time itself).
     void deliverDue(qint64 nowMs, const std::function<qint64()>& clock);
+    // The due time of the tick being handled, if any.
+    std::optional<qint64> dispatchDue() const { return m_dispatchDue; }
 
 private:
     struct Entry {
@@ -38,6 +41,6 @@ private:
     static int slot(int timer);
 
     std::array<Entry, timerCount> m_entries{};
-    TimerFacility::TickHandler m_handler;
+    TickHandler m_handler;
     std::optional<qint64> m_dispatchDue; // the due time of the tick being handled
 };

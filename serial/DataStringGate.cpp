@@ -12,8 +12,7 @@ constexpr qint64 continuationLimit = 8192;
 
 DataStringGate::DataStringGate(double charactersPerSecond)
     : m_charactersPerSecond(charactersPerSecond),
-      m_idleTolerance(qint64(std::floor(charactersPerSecond * idleToleranceSeconds))),
-      m_continuationLimit(continuationLimit)
+      m_idleTolerance(qint64(std::floor(charactersPerSecond * idleToleranceSeconds)))
 {
 }
 
@@ -30,7 +29,7 @@ bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
     m_tickOpened = !m_inDataString;
     if (!m_inDataString) {
         if (m_dataStringLetThrough)
-            m_lastLetThroughBytes = std::min(m_dataStringBytes, m_continuationLimit);
+            m_lastLetThroughBytes = std::min(m_dataStringBytes, continuationLimit);
         m_inDataString = true;
         m_dataStringBytes = 0;
         m_dataStringLetThrough = backlogBytes <= m_lastLetThroughBytes + m_idleTolerance;
@@ -48,7 +47,7 @@ void DataStringGate::endTick(bool closedDataString)
     // A data string that has grown past the limit without closing (a fractional data string
     // gap never closes one) ends here all the same: the next tick decides afresh, so the line
     // neither falls behind without bound nor stays silent for good.
-    if (closedDataString || m_dataStringBytes > m_continuationLimit)
+    if (closedDataString || m_dataStringBytes > continuationLimit)
         m_inDataString = false;
 }
 

@@ -28,13 +28,11 @@ public:
     // A new run: nothing open, nothing counted.
     void reset();
 
-    // The first write of a tick, with the characters the line still has to send. Returns
-    // whether this tick's lines go on the line.
+    // A tick begins, with the characters the line still has to send. Returns whether this
+    // tick's lines go on the line.
     bool beginTick(qint64 backlogBytes, qint64 nowMs);
-    bool inTick() const { return m_inTick; }
     // Whether the tick under way opened its data string (else it continues one).
     bool opensDataString() const { return m_tickOpened; }
-    bool letsThrough() const { return m_dataStringLetThrough; }
     // Bytes the tick produced, sent or not.
     void produced(qint64 bytes)
     {
@@ -47,15 +45,12 @@ public:
     std::optional<QString> takeNotice();
 
     qint64 dataStringsLeftOut() const { return m_leftOut; }
-    qint64 idleToleranceBytes() const { return m_idleTolerance; }
-    qint64 continuationLimitBytes() const { return m_continuationLimit; }
 
 private:
     void leaveOut(qint64 nowMs);
 
     double m_charactersPerSecond;
     qint64 m_idleTolerance;
-    qint64 m_continuationLimit;
 
     bool m_inTick = false;
     bool m_tickOpened = false;

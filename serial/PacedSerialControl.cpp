@@ -1,78 +1,80 @@
 #include "serial/PacedSerialControl.h"
 
-#include <cmath>
+#include "core/Clock.h"
 
-namespace
+PacedSerialControl::PacedSerialControl(Clock& clock, std::unique_ptr<SerialDevice> device,
+                                       PacerFactory pacerFor)
+    : m_clock(clock), m_device(std::move(device)), m_pacerFor(std::move(pacerFor)),
+      m_handOver(clock.makeAlarm([this] { handOver(); })),
+      m_laterAlarm(clock.makeAlarm([this] { runLater(); }))
 {
-// The shortest sleep between two hand-overs: bytes are handed over a few at a time, as a
-// UART's receive FIFO hands them to the reader, without waking once per character. The first
-// byte of a data string is handed over at its exact time all the same.
-constexpr qint64 minimumSleepNs = 16'000'000;
-} // namespace
-
-PacedSerialControl::PacedSerialControl(LinePacer::Release release, qint64 leadNs)
-    : m_release(release), m_leadNs(leadNs)
-{
-    m_clock.start();
-    m_wakeUp.setSingleShot(true);
-    m_wakeUp.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_wakeUp, &QTimer::timeout, &m_wakeUp, [this] { pump(); });
+    m_device->setGoneHandler([this](const QString& reason) { deviceGone(reason); });
 }
 
-PacedSerialControl::~PacedSerialControl() = default;
+PacedSerialControl::~PacedSerialControl()
+{
+    m_device->setGoneHandler({});
+}
+
+qint64 PacedSerialControl::backlogBytes() const
+{
+    return m_pacer ? m_pacer->backlogBytes(m_clock.nowNs()) : 0;
+}
+
+QString PacedSerialControl::describePort(qint16 port) const
+{
+    return m_device->describe(port);
+}
 
 void PacedSerialControl::openDevice(qint16 port, const LineSettings& settings)
 {
-    openLine(port, settings);
+    m_device->open(port, settings);
     m_failing = false;
     // A line reopened while the rest of a line from the last run is still going out keeps
     // that rest in front: the pacer is kept when it is not empty.
     if (!m_pacer || m_pacer->isEmpty())
-        m_pacer = std::make_unique<LinePacer>(settings.charactersPerSecond(), m_release, m_leadNs);
+        m_pacer = m_pacerFor(settings.charactersPerSecond());
     m_gate = std::make_unique<DataStringGate>(settings.charactersPerSecond());
+    m_nextLineOpensDataString = false;
 }
 
+// The line on the wire is finished, nothing after it: a UART has it already; on the virtual
+// line its rest goes on being paced.
 void PacedSerialControl::closeDevice()
 {
-    if (m_pacer) {
+    if (m_pacer)
         m_pacer->dropAfterCurrentLine();
-        if (m_release == LinePacer::Release::WholeLines) {
-            const QByteArray rest = m_pacer->takeAll();
-            if (!rest.isEmpty())
-                deliver(rest);
-        }
-    }
-    closeLine();
+    m_device->close();
     arm();
 }
 
-void PacedSerialControl::writeBytes(const QByteArray& bytes)
+bool PacedSerialControl::beginLineTick()
 {
-    bool opensDataString = false;
-    if (!m_gate->inTick())
-        opensDataString = m_gate->beginTick(m_pacer->backlogBytes(nowNs()), nowNs() / 1'000'000) &&
-                          m_gate->opensDataString();
+    const qint64 now = m_clock.nowNs();
+    m_tickLetThrough = m_gate->beginTick(m_pacer->backlogBytes(now), now / 1'000'000);
+    if (m_gate->opensDataString())
+        m_nextLineOpensDataString = m_tickLetThrough;
+    return m_tickLetThrough;
+}
+
+void PacedSerialControl::writeLine(const QByteArray& bytes)
+{
     m_gate->produced(bytes.size());
-    if (!m_gate->letsThrough())
+    if (!m_tickLetThrough || m_failing)
         return;
-    m_pacer->append(bytes, nowNs(), opensDataString);
+    m_pacer->append(bytes, m_clock.nowNs(), std::exchange(m_nextLineOpensDataString, false));
     // The first bytes of a line on an idle wire go at once, inside the write.
-    if (const QByteArray due = m_pacer->takeDue(nowNs()); !due.isEmpty())
-        deliver(due);
-    arm();
+    handOver();
 }
 
-void PacedSerialControl::tickEnded(bool closedDataString)
+void PacedSerialControl::endLineTick(bool closedDataString) noexcept
 {
-    if (!m_gate)
-        return;
     m_gate->endTick(closedDataString);
-    if (std::optional<QString> notice = m_gate->takeNotice(); notice && m_noticeHandler) {
-        QTimer::singleShot(0, &m_wakeUp, [this, text = *notice] {
+    if (std::optional<QString> notice = m_gate->takeNotice(); notice && m_noticeHandler)
+        later([this, text = *notice] {
             if (m_noticeHandler)
                 m_noticeHandler(text);
         });
-    }
 }
 
 void PacedSerialControl::finishCurrentLine()
@@ -81,45 +83,55 @@ void PacedSerialControl::finishCurrentLine()
         return;
     m_pacer->dropAfterCurrentLine();
     if (const QByteArray rest = m_pacer->takeAll(); !rest.isEmpty())
-        deliver(rest);
-    m_wakeUp.stop();
+        m_device->deliver(rest);
+    m_handOver->cancel();
 }
 
-void PacedSerialControl::pump()
+void PacedSerialControl::handOver()
 {
     if (!m_pacer)
         return;
-    if (const QByteArray due = m_pacer->takeDue(nowNs()); !due.isEmpty())
-        deliver(due);
+    if (const QByteArray due = m_pacer->takeDue(m_clock.nowNs()); !due.isEmpty())
+        m_device->deliver(due);
     arm();
 }
 
 void PacedSerialControl::arm()
 {
-    const std::optional<qint64> due = m_pacer ? m_pacer->nextDueNs() : std::nullopt;
-    if (!due) {
-        m_wakeUp.stop();
-        return;
-    }
-    const qint64 now = nowNs();
-    qint64 waitNs = std::max(*due - now, minimumSleepNs);
-    if (const std::optional<qint64> opening = m_pacer->nextDataStringStartNs())
-        waitNs = std::min(waitNs, std::max<qint64>(*opening - now, 0));
-    m_wakeUp.start(int(std::ceil(double(waitNs) / 1e6)));
+    const std::optional<qint64> at =
+        m_pacer ? m_pacer->nextHandOverNs(m_clock.nowNs()) : std::nullopt;
+    if (at)
+        m_handOver->set(*at);
+    else
+        m_handOver->cancel();
 }
 
-void PacedSerialControl::lineGone(const QString& reason)
+// The device has gone away: nothing more is handed to it, and the failure is handed on from the
+// event loop (it stops the run, which must not happen inside a write).
+void PacedSerialControl::deviceGone(const QString& reason)
 {
     if (m_failing)
         return;
     m_failing = true;
     if (m_pacer)
         m_pacer->clear();
-    m_wakeUp.stop();
-    QTimer::singleShot(0, &m_wakeUp, [this, reason] {
+    m_handOver->cancel();
+    later([this, reason] {
         if (!portOpen())
             return;
-        closeLine();
+        m_device->close();
         deviceFailed(reason);
     });
+}
+
+void PacedSerialControl::later(std::function<void()> action)
+{
+    m_later.push_back(std::move(action));
+    m_laterAlarm->set(m_clock.nowNs());
+}
+
+void PacedSerialControl::runLater()
+{
+    for (const std::function<void()>& action : std::exchange(m_later, {}))
+        action();
 }

@@ -1,31 +1,39 @@
 #pragma once
 
-#include "serial/DataStringGate.h"
-#include "serial/LinePacer.h"
 #include "core/SerialControl.h"
-
-#include <QElapsedTimer>
-#include <QTimer>
+#include "serial/DataStringGate.h"
+#include "serial/Pacer.h"
+#include "serial/SerialDevice.h"
 
 #include <functional>
 #include <memory>
+#include <vector>
 
-// The write path every line shares. A write returns at once; its bytes wait in a queue of
-// whole lines and are handed to the device as the wire would carry them, so that what waits
-// is bounded by what the line can carry, Stop never cuts a line in two, and data strings the
-// line cannot carry are left out whole (see DataStringGate). The operator is told once per
-// run when that happens, with the figures.
-class PacedSerialControl : public SerialControl
+class Alarm;
+class Clock;
+
+// `MSComm1` on a device, through a pacer that carries the bytes as the wire would. A write
+// returns at once; its bytes wait in the pacer and are handed to the device as the wire carries
+// them, so what waits is bounded by what the line can carry, Stop never cuts a line in two, and
+// data strings the line cannot carry are left out whole (DataStringGate), the operator being
+// told once per run, with the figures.
+//
+// A line goes: the transmitter's write (SerialControl::setOutput) -> the gate's decision, taken
+// when the tick began -> the pacer -> the device, handed over on the clock's alarm.
+class PacedSerialControl final : public SerialControl
 {
 public:
+    // Makes the pacer that suits the device, for a line of the given rate.
+    using PacerFactory = std::function<std::unique_ptr<Pacer>(double charactersPerSecond)>;
     using NoticeHandler = std::function<void(const QString& notice)>;
 
+    PacedSerialControl(Clock& clock, std::unique_ptr<SerialDevice> device, PacerFactory pacerFor);
     ~PacedSerialControl() override;
+
+    SerialDevice& device() { return *m_device; }
 
     // Told (from the event loop, never inside a write) when the line cannot keep up.
     void setNoticeHandler(NoticeHandler handler) { m_noticeHandler = std::move(handler); }
-
-    void tickEnded(bool closedDataString) override;
 
     // The program ends: the rest of the line being sent goes out now, the lines after it
     // are never sent.
@@ -33,41 +41,35 @@ public:
 
     qint64 queuedBytes() const { return m_pacer ? m_pacer->queuedBytes() : 0; }
     // Characters the wire has yet to send, queued here or handed over.
-    qint64 backlogBytes() const { return m_pacer ? m_pacer->backlogBytes(nowNs()) : 0; }
+    qint64 backlogBytes() const;
     qint64 dataStringsLeftOut() const { return m_gate ? m_gate->dataStringsLeftOut() : 0; }
 
 protected:
-    PacedSerialControl(LinePacer::Release release, qint64 leadNs);
-
-    // Reaches the device. openLine throws SimulatorError (port refused) with the system's
-    // reason; closeLine is called once whatever is left of the current line has been handed
-    // over (WholeLines) or right away (Bytes: the rest of the line goes on being paced).
-    virtual void openLine(qint16 port, const LineSettings& settings) = 0;
-    virtual void closeLine() = 0;
-    // Bytes whose time has come, for the device. Must not fail the port here: a failure is
-    // reported through lineGone(), which defers it.
-    virtual void deliver(const QByteArray& bytes) = 0;
-
-    // The device has gone away: the queue is dropped, the device closed and the failure handed
-    // on from the event loop (the handler stops the run, which must not happen in a write).
-    void lineGone(const QString& reason);
-
-    qint64 nowNs() const { return m_clock.nsecsElapsed(); }
+    void openDevice(qint16 port, const LineSettings& settings) override;
+    void closeDevice() override;
+    bool beginLineTick() override;
+    void writeLine(const QByteArray& bytes) override;
+    void endLineTick(bool closedDataString) noexcept override;
+    QString describePort(qint16 port) const override;
 
 private:
-    void openDevice(qint16 port, const LineSettings& settings) final;
-    void closeDevice() final;
-    void writeBytes(const QByteArray& bytes) final;
-
-    void pump();
+    void handOver();
     void arm();
+    void deviceGone(const QString& reason);
+    // Runs `action` from the event loop, outside any write or tick.
+    void later(std::function<void()> action);
+    void runLater();
 
-    LinePacer::Release m_release;
-    qint64 m_leadNs;
-    QElapsedTimer m_clock;
-    QTimer m_wakeUp;
-    std::unique_ptr<LinePacer> m_pacer;
+    Clock& m_clock;
+    std::unique_ptr<SerialDevice> m_device;
+    PacerFactory m_pacerFor;
+    std::unique_ptr<Pacer> m_pacer;
     std::unique_ptr<DataStringGate> m_gate;
+    std::unique_ptr<Alarm> m_handOver;
+    std::unique_ptr<Alarm> m_laterAlarm;
+    std::vector<std::function<void()>> m_later;
     NoticeHandler m_noticeHandler;
+    bool m_tickLetThrough = true;
+    bool m_nextLineOpensDataString = false;
     bool m_failing = false;
 };

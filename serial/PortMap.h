@@ -13,9 +13,6 @@ public:
 
     static QString defaultDevicePath(qint16 port);
 
-    // Parses "N=DEVICE" as the --port option gives it; returns false (with why) when malformed.
-    bool addMapping(const QString& text, QString* why);
-
 private:
     QMap<qint16, QString> m_mapped;
 };

@@ -1,7 +1,9 @@
 #include "ui/MainWindow.h"
 
-#include "ui/FocusLeaveGuard.h"
 #include "core/Form1.h"
+#include "core/Simulator.h"
+#include "core/SimulatorError.h"
+#include "ui/FocusLeaveGuard.h"
 #include "ui/FormLayout.h"
 #include "ui/LampWidget.h"
 #include "ui/Launcher.h"
@@ -10,8 +12,6 @@
 #include "ui/PanelWidget.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
-#include "core/Simulator.h"
-#include "core/SimulatorError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -2,11 +2,14 @@
 
 #include "ui/MessageBox.h"
 
-void MessageBoxErrorReporter::report(const QString& message)
+void MessageBoxErrorReporter::report(Severity severity, const QString& action,
+                                     const QString& message)
 {
+    m_beneath.report(severity, action, message);
     if (m_showing)
         return;
     m_showing = true;
-    showMessageBox(m_parent, QLatin1String(title), message, QMessageBox::Warning);
+    showMessageBox(m_parent, QLatin1String(title), action + QLatin1String(": ") + message,
+                   severity == Severity::Error ? QMessageBox::Warning : QMessageBox::Information);
     m_showing = false;
 }

@@ -11,8 +11,6 @@ class PictureButton : public QWidget
 public:
     PictureButton(const QPixmap& picture, const QColor& background, QWidget* parent = nullptr);
 
-    const QPixmap& picture() const { return m_picture; }
-
 signals:
     void clicked();
 

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace std::chrono_literals;
+
 // Start, Stop and the alarm buttons: lamps, port and timers, and the refusals.
 class RunControlTest : public QObject
 {
@@ -19,6 +21,8 @@ private slots:
     void lineFailureStopsTheRunOnce();
     void alarmButtonsToggle();
     void alarmButtonsBeyondTheFourthChangeNothing();
+    void lineSettingsTexts_data();
+    void lineSettingsTexts();
 };
 
 void RunControlTest::startLightsOpensAndStartsOnePair_data()
@@ -49,9 +53,9 @@ void RunControlTest::startLightsOpensAndStartsOnePair()
     for (int t = 1; t <= 6; ++t)
         if (!running.contains(t))
             QCOMPARE(rig.form.timer(t).interval(), 0); // enabled, but never ticking
-    rig.clock.advanceTo(999);
+    rig.clock.advanceTo(999ms);
     QVERIFY(rig.port.writes.isEmpty());
-    rig.clock.advanceTo(1000);
+    rig.clock.advanceTo(1000ms);
     QVERIFY(!rig.port.writes.isEmpty());
     QVERIFY(rig.reporter.reports.isEmpty());
 }
@@ -61,7 +65,7 @@ void RunControlTest::stopDarkensHaltsAndCloses()
     SimulatorRig rig;
     QVERIFY(rig.simulator.Command4_Click(1));
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(1500);
+    rig.clock.advanceTo(1500ms);
     QVERIFY(rig.simulator.Command3_Click());
     QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedLit);
     QCOMPARE(rig.form.Shape5.fillColor(), Colours::runningStopped);
@@ -95,10 +99,10 @@ void RunControlTest::startAfterStopUsesTheNewPortNumber()
     QVERIFY(rig.simulator.Command1_Click());
     QVERIFY(rig.simulator.Command3_Click());
     rig.form.Text7.setText("7");
-    rig.clock.advanceTo(10000);
+    rig.clock.advanceTo(10000ms);
     QVERIFY(rig.simulator.Command1_Click());
     QCOMPARE(rig.port.opened, (QList<qint16>{1, 7}));
-    rig.clock.advanceTo(11000);
+    rig.clock.advanceTo(11000ms);
     QCOMPARE(rig.port.writes.first().atMs, 11000);
 }
 
@@ -144,7 +148,7 @@ void RunControlTest::failedStartLeavesEverythingAsItWas()
     QCOMPARE(rig.port.closes, rig.port.opened.size()); // opened at most to be closed again
     for (int t = 1; t <= 6; ++t)
         QCOMPARE(rig.form.timer(t).interval(), 0);
-    rig.clock.advanceTo(20000);
+    rig.clock.advanceTo(20000ms);
     QVERIFY(rig.port.writes.isEmpty());
 }
 
@@ -153,7 +157,7 @@ void RunControlTest::startWhileRunningIsRefusedAndTheRunGoesOn()
     SimulatorRig rig;
     rig.form.Text1.setText("1");
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(1200);
+    rig.clock.advanceTo(1200ms);
     rig.form.Text4.setText("2"); // would pick the other pair
     QVERIFY(!rig.simulator.Command1_Click());
     QCOMPARE(rig.reporter.reports,
@@ -163,7 +167,7 @@ void RunControlTest::startWhileRunningIsRefusedAndTheRunGoesOn()
     QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedDim);
     QVERIFY(rig.form.MSComm1.portOpen());
     QCOMPARE(rig.form.Timer1.interval(), 0);
-    rig.clock.advanceTo(3000);
+    rig.clock.advanceTo(3000ms);
     QList<qint64> times;
     for (const SimulatorRig::Tick& tick : rig.ticks())
         times.append(tick.atMs);
@@ -176,7 +180,7 @@ void RunControlTest::lineFailureStopsTheRunOnce()
     QVERIFY(rig.simulator.Command1_Click());
     rig.form.MSComm1.setLineFailureHandler(
         [&rig](const QString& reason) { rig.simulator.lineFailed(reason); });
-    rig.clock.advanceTo(1000);
+    rig.clock.advanceTo(1000ms);
     rig.port.failDevice(QStringLiteral("Com Port 1 (/dev/ttyS0) went away"));
     QCOMPARE(rig.reporter.reports,
              QStringList{"Data transmission: Com Port 1 (/dev/ttyS0) went away; the run has been "
@@ -185,7 +189,7 @@ void RunControlTest::lineFailureStopsTheRunOnce()
     QCOMPARE(rig.port.closes, 0); // the device was gone already
     QCOMPARE(rig.form.Shape5.fillColor(), Colours::runningStopped);
     const qsizetype sent = rig.port.writes.size();
-    rig.clock.advanceTo(20000);
+    rig.clock.advanceTo(20000ms);
     QCOMPARE(rig.port.writes.size(), sent);
     QCOMPARE(rig.reporter.reports.size(), 1);
     QVERIFY(rig.simulator.Command1_Click()); // the device is back
@@ -217,6 +221,50 @@ void RunControlTest::alarmButtonsBeyondTheFourthChangeNothing()
             QCOMPARE(int(rig.form.AlarmState(i)), 0);
     }
     QVERIFY(rig.reporter.reports.isEmpty());
+}
+
+void RunControlTest::lineSettingsTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("refusal"); // empty: accepted, and written back the same
+    QTest::addColumn<double>("charactersPerSecond");
+    QTest::newRow("the tool's own") << "9600,N,8,1" << QString() << 960.0;
+    QTest::newRow("even parity, two stop bits") << "19200,E,7,2" << QString() << 19200 / 11.0;
+    QTest::newRow("one and a half") << "300,O,5,1.5" << QString() << 300 / 8.5;
+    QTest::newRow("mark") << "1200,M,8,1" << QString() << 1200 / 11.0;
+    QTest::newRow("lower case and blanks") << " 9600 , s , 8 , 1 " << QString() << 960.0 * 10 / 11;
+    QTest::newRow("three fields") << "9600,N,8"
+                                  << "expected speed,parity,data bits,stop bits" << 0.0;
+    QTest::newRow("speed") << "fast,N,8,1"
+                           << "the speed must be a positive whole number" << 0.0;
+    QTest::newRow("zero speed") << "0,N,8,1"
+                                << "the speed must be a positive whole number" << 0.0;
+    QTest::newRow("parity") << "9600,X,8,1"
+                            << "the parity must be one of N, E, O, M, S" << 0.0;
+    QTest::newRow("data bits") << "9600,N,9,1"
+                               << "the data bits must be 5 to 8" << 0.0;
+    QTest::newRow("stop bits") << "9600,N,8,3"
+                               << "the stop bits must be 1, 1.5 or 2" << 0.0;
+}
+
+void RunControlTest::lineSettingsTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, refusal);
+    QFETCH(double, charactersPerSecond);
+    try {
+        const LineSettings settings = LineSettings::parse(text);
+        QVERIFY2(refusal.isEmpty(), "accepted");
+        QCOMPARE(LineSettings::parse(settings.text()), settings);
+        QCOMPARE(settings.charactersPerSecond(), charactersPerSecond);
+        if (text == QLatin1String("19200,E,7,2"))
+            QCOMPARE(settings, (LineSettings{19200, LineSettings::Parity::Even, 7,
+                                             LineSettings::StopBits::Two}));
+    } catch (const SimulatorError& error) {
+        QCOMPARE(error.kind(), ErrorKind::PortRefused);
+        QCOMPARE(error.reason(),
+                 QStringLiteral("the line settings \"%1\" are not valid: %2").arg(text, refusal));
+    }
 }
 
 QTEST_APPLESS_MAIN(RunControlTest)

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace std::chrono_literals;
+
 // Start-up: the setup read from the store becomes the fields, alarm buttons and lamps.
 class StartupTest : public QObject
 {
@@ -225,7 +227,7 @@ void StartupTest::leavesTheOtherFieldsAsCreated()
     QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedLit);
     QVERIFY(!rig.form.MSComm1.portOpen());
     // Every timer enabled with interval 0: a long wait brings no tick.
-    rig.clock.advanceTo(60000);
+    rig.clock.advanceTo(60000ms);
     QVERIFY(rig.port.writes.isEmpty());
     for (int t = 1; t <= 6; ++t) {
         QVERIFY(rig.form.timer(t).enabled());

@@ -1,10 +1,11 @@
 #include "core/Dispatcher.h"
-#include "core/EventLoopTimerFacility.h"
-#include "core/PreciseAlarm.h"
-#include "tests/support/SimulatorRig.h"
+#include "core/PreciseClock.h"
 #include "core/TimerSchedule.h"
+#include "tests/support/SimulatorRig.h"
 
 #include <QtTest>
+
+using namespace std::chrono_literals;
 
 // The timers' rules: when ticks come, in which order, after stalls; and how errors from
 // handlers reach the operator.
@@ -21,46 +22,49 @@ private slots:
     void eventLoopDeliversTicksInOrder();
     void ticksGoOnInsideANestedEventLoop();
     void alarmRingsNeverBeforeItsMoment();
+    void virtualClockRingsInTimeOrderAtEachMoment();
     void operatorErrorsAreAlwaysReported();
 };
 
 void TimersTest::restartRule()
 {
-    VirtualTimerFacility clock;
+    VirtualClock clock;
+    TimerFacility timers(clock);
     RecordingPort port(clock);
-    Form1 form(clock, port);
+    Form1 form(timers, port);
     QList<qint64> ticks;
-    clock.setTickHandler([&](int timer) {
+    timers.setTickHandler([&](int timer) {
         if (timer == 2)
             ticks.append(clock.nowMs());
     });
-    clock.advanceTo(1000);
+    clock.advanceTo(1000ms);
     QVERIFY(ticks.isEmpty()); // enabled, interval 0: no tick
     form.Timer2.setInterval(300);
-    clock.advanceTo(1500);
+    clock.advanceTo(1500ms);
     QCOMPARE(ticks, (QList<qint64>{1300}));
     form.Timer2.setInterval(300); // the same interval written again starts the count afresh
-    clock.advanceTo(1700);
+    clock.advanceTo(1700ms);
     QCOMPARE(ticks, (QList<qint64>{1300}));
     form.Timer2.setEnabled(true); // already enabled: no restart
-    clock.advanceTo(1800);
+    clock.advanceTo(1800ms);
     QCOMPARE(ticks, (QList<qint64>{1300, 1800}));
     form.Timer2.setEnabled(false); // stops at once
-    clock.advanceTo(3000);
+    clock.advanceTo(3000ms);
     QCOMPARE(ticks.size(), 2);
     form.Timer2.setEnabled(true); // enabling starts the count afresh
-    clock.advanceTo(3300);
+    clock.advanceTo(3300ms);
     QCOMPARE(ticks, (QList<qint64>{1300, 1800, 3300}));
     form.Timer2.setInterval(0);
-    clock.advanceTo(9000);
+    clock.advanceTo(9000ms);
     QCOMPARE(ticks.size(), 3);
 }
 
 void TimersTest::negativeIntervalIsRefused()
 {
-    VirtualTimerFacility clock;
+    VirtualClock clock;
+    TimerFacility timers(clock);
     RecordingPort port(clock);
-    Form1 form(clock, port);
+    Form1 form(timers, port);
     form.Timer3.setInterval(10);
     try {
         form.Timer3.setInterval(-5);
@@ -75,13 +79,14 @@ void TimersTest::negativeIntervalIsRefused()
 
 void TimersTest::ticksDueTogetherGoInTimerOrder()
 {
-    VirtualTimerFacility clock;
+    VirtualClock clock;
+    TimerFacility timers(clock);
     QList<int> order;
-    clock.setTickHandler([&](int timer) { order.append(timer); });
-    clock.restart(6, 100);
-    clock.restart(4, 100);
-    clock.restart(1, 50);
-    clock.advanceTo(100);
+    timers.setTickHandler([&](int timer) { order.append(timer); });
+    timers.restart(6, 100);
+    timers.restart(4, 100);
+    timers.restart(1, 50);
+    clock.advanceTo(100ms);
     QCOMPARE(order, (QList<int>{1, 1, 4, 6}));
 }
 
@@ -126,7 +131,8 @@ void TimersTest::aStallBringsNoBurstOfTicks()
 
 void TimersTest::eventLoopDeliversTicksInOrder()
 {
-    EventLoopTimerFacility facility;
+    PreciseClock clock;
+    TimerFacility facility(clock);
     QList<int> order;
     facility.setTickHandler([&](int timer) {
         order.append(timer);
@@ -142,7 +148,8 @@ void TimersTest::eventLoopDeliversTicksInOrder()
 
 void TimersTest::ticksGoOnInsideANestedEventLoop()
 {
-    EventLoopTimerFacility facility;
+    PreciseClock clock;
+    TimerFacility facility(clock);
     int switches = 0;
     bool boxOpen = false;
     int switchesWhileOpen = 0;
@@ -174,33 +181,64 @@ void TimersTest::ticksGoOnInsideANestedEventLoop()
 
 void TimersTest::alarmRingsNeverBeforeItsMoment()
 {
-    PreciseAlarm alarm;
+    PreciseClock clock;
     QList<qint64> rangAt;
-    connect(&alarm, &PreciseAlarm::rang, this, [&] { rangAt.append(alarm.nowNs()); });
-    const qint64 moment = alarm.nowNs() + 20000000;
-    alarm.set(moment);
+    const std::unique_ptr<Alarm> alarm = clock.makeAlarm([&] { rangAt.append(clock.nowNs()); });
+    const qint64 moment = clock.nowNs() + 20000000;
+    alarm->set(moment);
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 1, 5000);
     QVERIFY(rangAt[0] >= moment);
 
-    alarm.set(alarm.nowNs() - 1000000); // a moment already past rings at once
+    alarm->set(clock.nowNs() - 1000000); // a moment already past rings at once
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 2, 5000);
 
-    alarm.set(alarm.nowNs() + 30000000);
-    alarm.set(alarm.nowNs() + 60000000); // a new setting replaces the last
-    const qint64 replaced = alarm.nowNs() + 59000000;
+    alarm->set(clock.nowNs() + 30000000);
+    alarm->set(clock.nowNs() + 60000000); // a new setting replaces the last
+    const qint64 replaced = clock.nowNs() + 59000000;
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 3, 5000);
     QVERIFY(rangAt[2] >= replaced);
 
-    alarm.set(alarm.nowNs() + 10000000);
-    alarm.cancel();
+    alarm->set(clock.nowNs() + 10000000);
+    alarm->cancel();
     QTest::qWait(50);
     QCOMPARE(rangAt.size(), 3);
+}
+
+void TimersTest::virtualClockRingsInTimeOrderAtEachMoment()
+{
+    VirtualClock clock;
+    QStringList rings;
+    std::unique_ptr<Alarm> b;
+    const auto note = [&](const char* name) {
+        rings.append(QStringLiteral("%1@%2").arg(QLatin1String(name)).arg(clock.nowNs()));
+    };
+    const std::unique_ptr<Alarm> a = clock.makeAlarm([&] {
+        note("a");
+        b->set(clock.nowNs()); // set for the moment itself: rings in this advance, after a
+    });
+    b = clock.makeAlarm([&] { note("b"); });
+    const std::unique_ptr<Alarm> c = clock.makeAlarm([&] { note("c"); });
+    const std::unique_ptr<Alarm> d = clock.makeAlarm([&] { note("d"); });
+    c->set(300);
+    a->set(300); // due with c, set after it: rings after it
+    d->set(1000);
+    d->cancel();
+    clock.advanceTo(299ns);
+    QVERIFY(rings.isEmpty());
+    clock.advanceTo(2us);
+    QCOMPARE(rings, QStringList({"c@300", "a@300", "b@300"}));
+    QCOMPARE(clock.nowNs(), 2000);
+    c->set(5); // a moment already past rings at the next advance, at the clock's moment
+    clock.advanceBy(0ns);
+    QCOMPARE(rings.last(), QStringLiteral("c@2000"));
+    clock.advanceTo(1us); // time never goes back
+    QCOMPARE(clock.nowNs(), 2000);
 }
 
 void TimersTest::operatorErrorsAreAlwaysReported()
 {
     RecordingReporter reporter;
-    Dispatcher dispatcher(reporter, nullptr);
+    Dispatcher dispatcher(reporter);
     const auto fail = [] { throw SimulatorError(ErrorKind::Overflow, QStringLiteral("too big")); };
     QVERIFY(!dispatcher.run(QStringLiteral("Start"), fail));
     QVERIFY(!dispatcher.run(QStringLiteral("Start"), fail));

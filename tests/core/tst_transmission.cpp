@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace std::chrono_literals;
+
 using Tick = SimulatorRig::Tick;
 
 namespace
@@ -112,7 +114,7 @@ void TransmissionTest::oneWritePerLine()
     SimulatorRig rig;
     rig.form.Text8.setText("");
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(1000);
+    rig.clock.advanceTo(1000ms);
     QCOMPARE(rig.port.writes.size(), 30 + 1 + 1);
     for (const RecordingPort::Write& write : rig.port.writes)
         QVERIFY(write.bytes.endsWith("\r\n") && write.bytes.count('\n') == 1);
@@ -139,7 +141,7 @@ void TransmissionTest::onePageRunOf25Seconds()
                                  segment(20500, 25000, true, false, first, closing);
     const QStringList text5{"1", "1", "2", "1", "2"};
     for (int i = 0; i < 5; ++i) {
-        rig.clock.advanceTo(5000 * (i + 1));
+        rig.clock.advanceTo(5000ms * (i + 1));
         QCOMPARE(rig.form.Text5.text(), text5[i]);
     }
     QCOMPARE(rig.ticks(), expected);
@@ -171,7 +173,7 @@ void TransmissionTest::twoPageRunOf25Seconds()
                                  segment(10500, 15000, false, true, first, closing) +
                                  segment(15010, 20000, true, true, second, closing) +
                                  segment(20500, 25000, false, true, first, closing);
-    rig.clock.advanceTo(25000);
+    rig.clock.advanceTo(25000ms);
     const QList<Tick> ticks = rig.ticks();
     QCOMPARE(ticks, expected);
     const QList<qint64> opening{1000, 1500, 1510, 2010, 2020};
@@ -252,7 +254,7 @@ void TransmissionTest::firstTicksFollowTheFields()
         rig.form.Text4.setText(pages);
     rig.form.text(field.mid(4).toInt()).setText(text);
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(1600);
+    rig.clock.advanceTo(1600ms);
     QCOMPARE(rig.ticks(), expected);
     QVERIFY(rig.reporter.reports.isEmpty());
 }
@@ -265,7 +267,7 @@ void TransmissionTest::alarmsTravelOnlyInTheFirstOnePageDataSet()
     QVERIFY(rig.simulator.Command4_Click(1));
     QVERIFY(rig.simulator.Command4_Click(3));
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(5010);
+    rig.clock.advanceTo(5010ms);
     const QList<Tick> ticks = rig.ticks();
     QCOMPARE(ticks.first().lines, (QStringList{"1", "1", "0", "1", "0", "0", "0", "63536"}));
     QCOMPARE(ticks.last().atMs, 5010);
@@ -276,7 +278,7 @@ void TransmissionTest::alarmsTravelOnlyInTheFirstOnePageDataSet()
     twoPage.form.Text4.setText("2");
     QVERIFY(twoPage.simulator.Command4_Click(1));
     QVERIFY(twoPage.simulator.Command1_Click());
-    twoPage.clock.advanceTo(1000);
+    twoPage.clock.advanceTo(1000ms);
     QCOMPARE(twoPage.ticks().first().lines, (QStringList{"1", "0", "63536"}));
 }
 
@@ -286,9 +288,9 @@ void TransmissionTest::editsTakeEffectAtTheNextTick()
     rig.form.Text4.setText("2");
     rig.form.Text1.setText("2");
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(1500); // closing tick at 1000, page-only at 1500
+    rig.clock.advanceTo(1500ms); // closing tick at 1000, page-only at 1500
     rig.form.Text1.setText("3");
-    rig.clock.advanceTo(1510);
+    rig.clock.advanceTo(1510ms);
     QCOMPARE(rig.ticks().last(), (Tick{1510, {"1", "2", "3", "0", "63536"}}));
     QCOMPARE(rig.ticks()[1], (Tick{1500, {"1", "2"}}));
 }
@@ -299,11 +301,11 @@ void TransmissionTest::pageGapOfZeroSilencesTheSecondDataSet()
     rig.form.Text1.setText("1");
     rig.form.Text2.setText("0");
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(9999);
+    rig.clock.advanceTo(9999ms);
     QVERIFY(rig.form.Timer5.enabled());
-    rig.clock.advanceTo(10499);
+    rig.clock.advanceTo(10499ms);
     QCOMPARE(rig.ticks().last().atMs, 5000);
-    rig.clock.advanceTo(10500);
+    rig.clock.advanceTo(10500ms);
     QCOMPARE(rig.ticks().last(), (Tick{10500, {"1", "0", "63536"}}));
 }
 
@@ -313,7 +315,7 @@ void TransmissionTest::pageGapSetsTheFirstTickAfterHandOver()
     rig.form.Text1.setText("1");
     rig.form.Text2.setText("50");
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(5050);
+    rig.clock.advanceTo(5050ms);
     QCOMPARE(rig.ticks().last(), (Tick{5050, {"11", "0", "63536"}}));
     QCOMPARE(rig.ticks()[rig.ticks().size() - 2].atMs, 5000);
 }
@@ -322,17 +324,17 @@ void TransmissionTest::stopThenStartResumesTheSwitchCount()
 {
     SimulatorRig rig;
     QVERIFY(rig.simulator.Command1_Click());
-    rig.clock.advanceTo(12000); // hand-over at 5000, hand-back at 10000
+    rig.clock.advanceTo(12000ms); // hand-over at 5000, hand-back at 10000
     QCOMPARE(int(rig.form.SwitchTicks()), 1);
     QVERIFY(rig.simulator.Command3_Click());
     const qsizetype sent = rig.port.writes.size();
-    rig.clock.advanceTo(20000);
+    rig.clock.advanceTo(20000ms);
     QCOMPARE(rig.port.writes.size(), sent); // nothing after Stop
     QVERIFY(rig.simulator.Command1_Click());
     QCOMPARE(int(rig.form.SwitchTicks()), 1);
-    rig.clock.advanceTo(24999);
+    rig.clock.advanceTo(24999ms);
     QCOMPARE(rig.form.Text5.text(), QStringLiteral("1"));
-    rig.clock.advanceTo(25000);
+    rig.clock.advanceTo(25000ms);
     QCOMPARE(rig.form.Text5.text(), QStringLiteral("2"));
     QVERIFY(!rig.form.Timer4.enabled());
     QVERIFY(rig.form.Timer5.enabled());
@@ -345,17 +347,17 @@ void TransmissionTest::failingTickIsReportedOnce()
     SimulatorRig rig;
     QVERIFY(rig.simulator.Command1_Click());
     rig.form.Text1.setText("abc");
-    rig.clock.advanceTo(3000);
+    rig.clock.advanceTo(3000ms);
     const QString error = QStringLiteral("Data transmission (Timer4): Number of Data Points/Page "
                                          "\"abc\" is not a number (type mismatch)");
     QCOMPARE(rig.reporter.reports, QStringList{error});
     // The interval is written before the page is read: the tick goes on coming.
     QVERIFY(rig.port.writes.isEmpty());
     rig.form.Text1.setText("1");
-    rig.clock.advanceTo(3500);
+    rig.clock.advanceTo(3500ms);
     QCOMPARE(rig.ticks().last(), (Tick{3500, {"1", "0", "63536"}}));
     rig.form.Text1.setText("abc");
-    rig.clock.advanceTo(4500);
+    rig.clock.advanceTo(4500ms);
     QCOMPARE(rig.reporter.reports, (QStringList{error, error}));
 }
 
@@ -387,13 +389,13 @@ void TransmissionTest::sixteenBitLimits()
     QVERIFY(rig.simulator.Command1_Click());
     if (timer == 5) {
         rig.form.Text1.setText("1");
-        rig.clock.advanceTo(5000);
+        rig.clock.advanceTo(5000ms);
         rig.form.Text1.setText(points);
         rig.port.writes.clear();
         rig.reporter.reports.clear();
-        rig.clock.advanceTo(5010);
+        rig.clock.advanceTo(5010ms);
     } else {
-        rig.clock.advanceTo(1000);
+        rig.clock.advanceTo(1000ms);
     }
     QCOMPARE(rig.port.writes.size(), lines);
     QCOMPARE(rig.reporter.reports, QStringList{report});

@@ -321,7 +321,7 @@ private slots:
             << QByteArray("dryx-plc-test: --set Text1=5: Invalid Data Points: Please insert a "
                           "number >=10  or  <200.\n");
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--fast")}
-                                        << QByteArray("dryx-plc-test: unknown option \"--fast\" "
+                                        << QByteArray("dryx-plc-test: --fast: unknown option "
                                                       "(see --help)\n");
         QTest::newRow("missing settings")
             << QStringList{QStringLiteral("--settings"), QStringLiteral("/nonexistent/setup.ini")}

@@ -1,11 +1,24 @@
-// The write path's rules without a device: when each byte may go, and which data strings go.
+// The serial write path in virtual time: when each byte is handed to the device, which data
+// strings go, and what happens when the device goes away, to the nanosecond and the byte.
+#include "core/Form1.h"
+#include "core/MapSettingsStore.h"
+#include "core/Simulator.h"
+#include "core/TimerFacility.h"
+#include "core/VirtualClock.h"
+#include "serial/BytePacer.h"
 #include "serial/DataStringGate.h"
-#include "serial/LinePacer.h"
+#include "serial/PacedSerialControl.h"
 #include "serial/PortMap.h"
+#include "serial/UartPacer.h"
+#include "tests/support/RecordingDevice.h"
+#include "tests/support/RecordingReporter.h"
+#include "tests/support/TickWriter.h"
 
 #include <QTest>
 
 #include <cmath>
+
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -13,9 +26,83 @@ constexpr double cps = 960.0; // 9600,N,8,1
 constexpr qint64 ms = 1'000'000;
 constexpr qint64 charNs = 1'041'667; // 1e9 / 960, rounded
 // The start of character k of a run that starts at 0.
-qint64 at(int k)
+qint64 at(qint64 k)
 {
-    return std::llround(k * 1e9 / cps);
+    return std::llround(double(k) * 1e9 / cps);
+}
+
+const QByteArray dataString = "1\r\n2\r\n3\r\n0\r\n1\r\n63536\r\n"; // 22 bytes
+
+template <typename P> std::unique_ptr<Pacer> pacer(double charactersPerSecond)
+{
+    return std::make_unique<P>(charactersPerSecond);
+}
+
+// A port on an in-memory device, in virtual time.
+template <typename P> struct LineRig {
+    VirtualClock clock;
+    RecordingDevice* device = new RecordingDevice(clock);
+    PacedSerialControl port{clock, std::unique_ptr<SerialDevice>(device), &pacer<P>};
+
+    void open()
+    {
+        port.setCommPort(1);
+        port.setSettings(QStringLiteral("9600,N,8,1"));
+        port.setPortOpen(true);
+    }
+    void tick(const QByteArray& bytes, bool closing = true) { writeTick(port, bytes, closing); }
+    QList<qint64> handOverTimes() const
+    {
+        QList<qint64> times;
+        for (const RecordingDevice::HandOver& handOver : device->handOvers)
+            times.append(handOver.atNs);
+        return times;
+    }
+};
+
+// The whole simulator on an in-memory device in virtual time, as the program runs it.
+struct SimulatorOnLine {
+    VirtualClock clock;
+    TimerFacility timers{clock};
+    RecordingDevice* device = new RecordingDevice(clock);
+    PacedSerialControl port{clock, std::unique_ptr<SerialDevice>(device), &pacer<BytePacer>};
+    MapSettingsStore store;
+    RecordingReporter reporter;
+    Conversions rules{QLocale::c()};
+    Form1 form{timers, port};
+    Simulator simulator{form, store, timers, reporter, rules};
+    QList<TickRecord> ticks;
+
+    SimulatorOnLine()
+    {
+        port.setLineFailureHandler([this](const QString& reason) { simulator.lineFailed(reason); });
+        port.setNoticeHandler([this](const QString& notice) {
+            reporter.notice(QStringLiteral("Data transmission"), notice);
+        });
+        simulator.setTickTrace(
+            [this](qint64, const Timer&, const TickRecord& tick) { ticks.append(tick); });
+    }
+};
+
+// The device's bytes cut into data strings, each up to and including its terminator line, with
+// the moment its first byte was handed over.
+struct Received {
+    qint64 atNs;
+    QByteArray bytes;
+};
+QList<Received> dataStrings(const RecordingDevice& device, const QByteArray& terminatorLine)
+{
+    QList<Received> strings;
+    const QByteArray all = device.bytes();
+    qsizetype start = 0;
+    for (qsizetype end; (end = all.indexOf(terminatorLine, start)) >= 0;) {
+        end += terminatorLine.size();
+        strings.append({device.handedOverAt(start), all.mid(start, end - start)});
+        start = end;
+    }
+    if (start < all.size()) // one that Stop ended: its line on the wire finished, nothing after
+        strings.append({device.handedOverAt(start), all.mid(start)});
+    return strings;
 }
 } // namespace
 
@@ -25,71 +112,85 @@ class LinePacingTest : public QObject
 private slots:
     void bytesGoOneCharacterTimeApart()
     {
-        LinePacer pacer(cps, LinePacer::Release::Bytes);
-        pacer.append("42\r\n", 0);
+        BytePacer pacer(cps);
+        pacer.append("42\r\n", 0, true);
         QCOMPARE(pacer.takeDue(0), QByteArray("4"));
-        QCOMPARE(pacer.nextDueNs(), std::optional<qint64>(charNs));
         QCOMPARE(pacer.takeDue(charNs - 1), QByteArray());
         QCOMPARE(pacer.takeDue(charNs), QByteArray("2"));
         QCOMPARE(pacer.takeDue(10 * ms), QByteArray("\r\n"));
         QVERIFY(pacer.isEmpty());
-        QCOMPARE(pacer.nextDueNs(), std::nullopt);
+        QCOMPARE(pacer.nextHandOverNs(10 * ms), std::nullopt);
     }
 
     void aLineWrittenWhileTheWireIsBusyFollowsTheOneBefore()
     {
-        LinePacer pacer(cps, LinePacer::Release::Bytes);
-        pacer.append("1\r\n", 0);
-        pacer.append("2\r\n", 1 * ms); // the wire still has two characters to send
+        BytePacer pacer(cps);
+        pacer.append("1\r\n", 0, true);
+        pacer.append("2\r\n", 1 * ms, false); // the wire still has two characters to send
         QCOMPARE(pacer.queuedBytes(), 6);
         QCOMPARE(pacer.backlogBytes(1 * ms), 6); // 0.96 characters sent, six still owed
         QCOMPARE(pacer.takeDue(at(3) - 1), QByteArray("1\r\n"));
-        QCOMPARE(pacer.nextDueNs(), std::optional<qint64>(at(3)));
         QCOMPARE(pacer.takeDue(6 * charNs), QByteArray("2\r\n"));
         QCOMPARE(pacer.backlogBytes(6 * charNs), 0);
-    }
-
-    void aLineWrittenOnAnIdleWireGoesAtOnce()
-    {
-        LinePacer pacer(cps, LinePacer::Release::Bytes);
-        pacer.append("1\r\n", 0);
-        QCOMPARE(pacer.takeDue(100 * ms), QByteArray("1\r\n"));
-        pacer.append("7\r\n", 500 * ms);
-        QCOMPARE(pacer.nextDueNs(), std::optional<qint64>(500 * ms));
+        pacer.append("7\r\n", 500 * ms, true); // on an idle wire: at once
         QCOMPARE(pacer.backlogBytes(500 * ms), 3);
+        QCOMPARE(pacer.takeDue(500 * ms), QByteArray("7"));
     }
 
-    void wholeLinesAreHandedOverALeadAheadOfTheirTime()
+    // Bytes go to the device a few at a time, 16 ms apart, except that a data string's first
+    // byte is handed over at its exact time.
+    void handOversAreBatchedButDataStringsStartOnTime()
     {
-        LinePacer pacer(cps, LinePacer::Release::WholeLines, 20 * ms);
-        pacer.append("12345678901234567890123456789\r\n", 0); // 31 characters, 32.3 ms
-        pacer.append("2\r\n", 0);
+        BytePacer pacer(cps);
+        pacer.append("1\r\n2\r\n", 0, true);
+        QCOMPARE(pacer.takeDue(0), QByteArray("1"));
+        QCOMPARE(pacer.nextHandOverNs(0), std::optional<qint64>(16 * ms));
+        pacer.append("63536\r\n", 0, true); // starts at character 6, 6.25 ms
+        QCOMPARE(pacer.nextHandOverNs(0), std::optional<qint64>(at(6)));
+        QCOMPARE(pacer.takeDue(at(6)), QByteArray("\r\n2\r\n6"));
+        QCOMPARE(pacer.nextHandOverNs(at(6)), std::optional<qint64>(at(6) + 16 * ms));
+    }
+
+    void aUartIsHandedWholeLinesALeadAheadOfTheirTime()
+    {
+        UartPacer pacer(cps);
+        pacer.append("12345678901234567890123456789\r\n", 0, true); // 31 characters, 32.3 ms
+        pacer.append("2\r\n", 0, false);
         QCOMPARE(pacer.takeDue(0), QByteArray("12345678901234567890123456789\r\n"));
         // The next line starts at 31 character times; it is handed over 20 ms before.
         const qint64 next = at(31);
-        QCOMPARE(pacer.nextDueNs(), std::optional<qint64>(next - 20 * ms));
-        QCOMPARE(pacer.takeDue(next - 20 * ms - 1), QByteArray());
-        QCOMPARE(pacer.takeDue(next - 20 * ms), QByteArray("2\r\n"));
+        QCOMPARE(pacer.takeDue(next - UartPacer::leadNs - 1), QByteArray());
+        QCOMPARE(pacer.takeDue(next - UartPacer::leadNs), QByteArray("2\r\n"));
+        QCOMPARE(pacer.backlogBytes(next), 3); // still the UART's to send
     }
 
-    void closingKeepsOnlyTheRestOfTheLineInProgress()
+    void stopKeepsOnlyTheRestOfTheLineInProgress()
     {
-        LinePacer pacer(cps, LinePacer::Release::Bytes);
-        pacer.append("123\r\n", 0);
-        pacer.append("4\r\n", 0);
-        QCOMPARE(pacer.takeDue(charNs), QByteArray("12"));
-        pacer.dropAfterCurrentLine();
-        QCOMPARE(pacer.queuedBytes(), 3);
-        QCOMPARE(pacer.takeAll(), QByteArray("3\r\n"));
+        BytePacer bytes(cps);
+        bytes.append("123\r\n", 0, true);
+        bytes.append("4\r\n", 0, false);
+        QCOMPARE(bytes.takeDue(charNs), QByteArray("12"));
+        bytes.dropAfterCurrentLine();
+        QCOMPARE(bytes.queuedBytes(), 3);
+        QCOMPARE(bytes.takeAll(), QByteArray("3\r\n"));
         // Between lines nothing is kept.
-        pacer.append("5\r\n", 100 * ms);
-        pacer.append("6\r\n", 100 * ms);
-        QCOMPARE(pacer.takeDue(100 * ms + 2 * charNs), QByteArray("5\r\n"));
-        pacer.dropAfterCurrentLine();
-        QVERIFY(pacer.isEmpty());
+        bytes.append("5\r\n", 100 * ms, true);
+        bytes.append("6\r\n", 100 * ms, false);
+        QCOMPARE(bytes.takeDue(100 * ms + 2 * charNs), QByteArray("5\r\n"));
+        bytes.dropAfterCurrentLine();
+        QVERIFY(bytes.isEmpty());
+        // A UART has every line it was handed: nothing queued is its.
+        UartPacer uart(cps);
+        uart.append("1\r\n", 0, true);
+        uart.append(QByteArray(40, '2') + "\r\n", 0, false);
+        uart.append("3\r\n", 0, false);
+        QCOMPARE(uart.takeDue(0), QByteArray("1\r\n") + QByteArray(40, '2') + "\r\n");
+        uart.dropAfterCurrentLine();
+        QVERIFY(uart.isEmpty());
+        QCOMPARE(uart.backlogBytes(0), 45); // the wire finishes what the UART holds
     }
 
-    // Each row: a run of ticks, each with the backlog the line has when it opens, its byte
+    // Each row: a run of ticks, each with the backlog the line has when it begins, its byte
     // count and whether it closes a data string; and which ticks go on the line.
     void gateDecides_data()
     {
@@ -139,7 +240,6 @@ private slots:
         for (qsizetype i = 0; i < backlogs.size(); ++i) {
             QCOMPARE(gate.beginTick(backlogs[i], 1000 + 500 * i), letThrough[i]);
             gate.produced(sizes[i]);
-            QCOMPARE(gate.letsThrough(), letThrough[i]);
             gate.endTick(closes[i]);
         }
         QCOMPARE(gate.dataStringsLeftOut(), leftOut);
@@ -172,46 +272,226 @@ private slots:
 
     void portNumbersNameDevices_data()
     {
-        QTest::addColumn<QStringList>("mappings");
+        QTest::addColumn<QList<std::pair<int, QString>>>("mappings");
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("device");
-        QTest::newRow("default 1") << QStringList{} << 1 << QStringLiteral("/dev/ttyS0");
-        QTest::newRow("default 8") << QStringList{} << 8 << QStringLiteral("/dev/ttyS7");
-        QTest::newRow("mapped") << QStringList{QStringLiteral("3=/dev/ttyUSB0")} << 3
+        using Mappings = QList<std::pair<int, QString>>;
+        QTest::newRow("default 1") << Mappings{} << 1 << QStringLiteral("/dev/ttyS0");
+        QTest::newRow("default 8") << Mappings{} << 8 << QStringLiteral("/dev/ttyS7");
+        QTest::newRow("mapped") << Mappings{{3, "/dev/ttyUSB0"}} << 3
                                 << QStringLiteral("/dev/ttyUSB0");
         QTest::newRow("others stay")
-            << QStringList{QStringLiteral("3=/dev/ttyUSB0")} << 2 << QStringLiteral("/dev/ttyS1");
-        QTest::newRow("last wins") << QStringList{QStringLiteral("1=/a"), QStringLiteral(" 1 = /b")}
-                                   << 1 << QStringLiteral("/b");
+            << Mappings{{3, "/dev/ttyUSB0"}} << 2 << QStringLiteral("/dev/ttyS1");
+        QTest::newRow("last wins") << Mappings{{1, "/a"}, {1, "/b"}} << 1 << QStringLiteral("/b");
     }
 
     void portNumbersNameDevices()
     {
-        QFETCH(QStringList, mappings);
+        using Mappings = QList<std::pair<int, QString>>;
+        QFETCH(Mappings, mappings);
         QFETCH(int, port);
         QFETCH(QString, device);
         PortMap map;
-        QString why;
-        for (const QString& mapping : mappings)
-            QVERIFY2(map.addMapping(mapping, &why), qPrintable(why));
+        for (const auto& [number, path] : mappings)
+            map.map(qint16(number), path);
         QCOMPARE(map.devicePath(qint16(port)), device);
     }
 
-    void malformedPortMappingsAreRefused_data()
+    // The virtual line's hand-overs: the first byte inside the write, the rest 16 ms apart, and
+    // a data string written while the wire is busy handed over the moment its first byte is due.
+    void virtualLineHandOversInVirtualTime()
     {
-        QTest::addColumn<QString>("text");
-        for (const char* text :
-             {"", "=/dev/x", "1=", "x=/dev/x", "0=/dev/x", "40000=/dev/x", "/dev/ttyUSB0"})
-            QTest::newRow(text) << QString::fromLatin1(text);
+        LineRig<BytePacer> rig;
+        rig.open();
+        rig.tick(dataString);
+        rig.clock.advanceTo(20ms);
+        rig.tick(dataString); // the wire is busy until 22.917 ms
+        rig.clock.advanceTo(1s);
+        QCOMPARE(rig.device->bytes(), dataString + dataString);
+        // A write hands over what is due by then, too.
+        QCOMPARE(rig.handOverTimes(),
+                 (QList<qint64>{0, 16 * ms, 20 * ms, at(22), at(22) + 16 * ms, at(22) + 32 * ms}));
+        QCOMPARE(rig.device->handOvers[0].bytes, QByteArray("1"));
+        QCOMPARE(rig.device->handOvers[1].bytes, QByteArray("\r\n2\r\n3\r\n0\r\n1\r\n6"));
+        QCOMPARE(rig.device->handOvers[2].bytes, QByteArray("3536"));
+        QCOMPARE(rig.device->handOvers[3].bytes, QByteArray("\r\n1"));
+        // No byte before its start bit, none more than 16 ms after it.
+        for (qsizetype k = 0; k < 44; ++k) {
+            const qint64 handed = rig.device->handedOverAt(k);
+            QVERIFY2(handed >= at(k) && handed <= at(k) + 16 * ms, qPrintable(QString::number(k)));
+        }
+        QCOMPARE(rig.port.queuedBytes(), 0);
     }
 
-    void malformedPortMappingsAreRefused()
+    void aUartDeviceIsHandedLinesAheadOfTheWire()
     {
-        QFETCH(QString, text);
-        PortMap map;
-        QString why;
-        QVERIFY(!map.addMapping(text, &why));
-        QVERIFY(why.startsWith(QLatin1String("--port expects N=DEVICE")));
+        LineRig<UartPacer> rig;
+        rig.open();
+        const QByteArray page = QByteArray(40, '5') + "\r\n"; // 42 characters, 43.75 ms
+        rig.tick(page + page + page);
+        rig.clock.advanceTo(1s);
+        QCOMPARE(rig.device->bytes(), page + page + page);
+        // Line 2 starts at 43.75 ms and is handed over 20 ms before, at the first hand-over
+        // 16 ms apart from the last; line 3 likewise.
+        QCOMPARE(rig.handOverTimes(), (QList<qint64>{0, at(42) - 20 * ms, at(84) - 20 * ms}));
+    }
+
+    void stopOnTheVirtualLineFinishesTheLineOnTheWire()
+    {
+        LineRig<BytePacer> rig;
+        rig.open();
+        const QByteArray longLine = QByteArray(40, '7') + "\r\n";
+        rig.tick(longLine + "8\r\n");
+        rig.clock.advanceTo(10ms);
+        rig.port.setPortOpen(false);
+        QCOMPARE(rig.device->closes, 1);
+        rig.clock.advanceTo(1s);
+        QCOMPARE(rig.device->bytes(), longLine);
+        // The rest of the line, in batches 16 ms apart from the Stop.
+        QCOMPARE(rig.handOverTimes(), (QList<qint64>{0, 26 * ms, 42 * ms, 58 * ms}));
+        // Start again: the next run starts on an idle wire.
+        rig.open();
+        rig.tick(dataString);
+        QCOMPARE(rig.handOverTimes().last(), 1000 * ms);
+    }
+
+    // 200 points a page, two pages, a page gap of 1 ms: three times what the line carries, for
+    // ten virtual minutes. Whole data strings go or stay; the line never carries more than its
+    // rate; what waits stays bounded; the operator is told once.
+    void anOverloadedLineLeavesOutWholeDataStrings()
+    {
+        SimulatorOnLine rig;
+        rig.form.Text1.setText(QStringLiteral("200"));
+        rig.form.Text2.setText(QStringLiteral("1"));
+        rig.form.Text4.setText(QStringLiteral("2"));
+        QVERIFY(rig.simulator.Command1_Click());
+        qint64 mostQueued = 0;
+        for (qint64 t = 0; t < 600'000; t += 100) {
+            rig.clock.advanceTo(std::chrono::milliseconds(t));
+            mostQueued = std::max(mostQueued, rig.port.queuedBytes());
+        }
+        // The transmitters stop, the port stays open: the line carries what waits.
+        for (int timer = 1; timer <= 6; ++timer)
+            rig.form.timer(timer).setEnabled(false);
+        rig.clock.advanceTo(610s);
+        QCOMPARE(rig.port.queuedBytes(), 0);
+
+        QByteArray first, second;
+        for (int i = 1; i <= 200; ++i) {
+            first += QByteArray::number(i) + "\r\n";
+            second += QByteArray::number(i + 10) + "\r\n";
+        }
+        const QByteArray closing = "0\r\n63536\r\n";
+        const QList<QByteArray> whole{first + closing,          second + closing,
+                                      first + first + closing,  second + second + closing,
+                                      first + second + closing, second + first + closing};
+        const QList<Received> received = dataStrings(*rig.device, "63536\r\n");
+        for (const Received& string : received)
+            QVERIFY2(whole.contains(string.bytes), qPrintable(QString::number(string.atNs)));
+
+        // The first data string at 1000 ms; the next two wait for the wire (902 and 1794 bytes
+        // before them); the three after those are left out; the seventh waits again. (Each
+        // line's wire time is rounded to the nanosecond, hence to the microsecond here.)
+        const qint64 firstAt = 1000 * ms;
+        QCOMPARE(received[0].atNs, firstAt);
+        const QList<qint64> bytesBefore{902, 902 + 1794, 902 + 2 * 1794};
+        for (qsizetype i = 0; i < bytesBefore.size(); ++i) {
+            const qint64 expected = firstAt + at(bytesBefore[i]);
+            QVERIFY2(std::abs(received[i + 1].atNs - expected) < 1000,
+                     qPrintable(QStringLiteral("%1: %2").arg(i + 1).arg(received[i + 1].atNs)));
+        }
+
+        // Never more than the line carries: by any moment, at most one character per character
+        // time since the first byte (and the one whose start bit is going out).
+        qint64 handed = 0;
+        for (const RecordingDevice::HandOver& handOver : rig.device->handOvers) {
+            handed += handOver.bytes.size();
+            QVERIFY(handed <= (handOver.atNs - firstAt) / charNs + 1 + handOver.bytes.size());
+            QVERIFY(handed - handOver.bytes.size() <= (handOver.atNs - firstAt) / charNs + 1);
+        }
+        // And the line is kept full: 98% of what it could carry from first byte to last.
+        const qint64 lineBytes = rig.device->bytes().size();
+        const qint64 span = rig.device->handOvers.last().atNs - firstAt;
+        QVERIFY2(lineBytes >= span / charNs * 98 / 100, qPrintable(QString::number(lineBytes)));
+
+        // Every data string the transmitters made is either on the line or counted out.
+        qint64 made = 0, sentBytes = 0;
+        for (const TickRecord& tick : rig.ticks) {
+            made += tick.closedDataString ? 1 : 0;
+            sentBytes += tick.sent ? tick.bytes : 0;
+        }
+        QVERIFY(received.size() > 300 && rig.port.dataStringsLeftOut() > 300);
+        QCOMPARE(qint64(received.size()) + rig.port.dataStringsLeftOut(), made);
+        QCOMPARE(sentBytes, lineBytes);
+        QVERIFY2(mostQueued <= 2 * 1794, qPrintable(QString::number(mostQueued)));
+        QCOMPARE(rig.reporter.notices.size(), 1);
+        QVERIFY(rig.reporter.notices[0].startsWith(QLatin1String(
+            "Data transmission: the line cannot keep up: the transmitters produce ")));
+        QCOMPARE(rig.reporter.reports, rig.reporter.notices);
+    }
+
+    // The notice comes from the event loop, after the tick, never inside a write.
+    void theNoticeComesAfterTheTick()
+    {
+        LineRig<BytePacer> rig;
+        QStringList notices;
+        rig.port.setNoticeHandler([&](const QString& notice) { notices.append(notice); });
+        rig.open();
+        rig.tick(QByteArray(900, '1') + "\r\n");
+        rig.clock.advanceTo(500ms);
+        rig.tick(QByteArray(900, '2') + "\r\n");
+        rig.tick(QByteArray(900, '3') + "\r\n"); // two ahead of it: left out
+        QVERIFY(notices.isEmpty());
+        rig.clock.advanceBy(0ns);
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(rig.port.dataStringsLeftOut(), 1);
+    }
+
+    // A device that goes away during a run: nothing more is handed to it, the failure is told
+    // once, from the event loop, and the run stops as Stop stops it; Start opens it again.
+    void aVanishingDeviceStopsTheRunOnce()
+    {
+        SimulatorOnLine rig;
+        rig.form.Text1.setText(QStringLiteral("10"));
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.clock.advanceTo(1100ms);
+        const QByteArray before = rig.device->bytes();
+        QCOMPARE(before.size(), 31 + 3 + 7); // ten values, the alarm line and the terminator
+        rig.device->vanishes = true;
+        rig.clock.advanceTo(1500ms); // the tick's first hand-over finds the device gone
+        QVERIFY(!rig.form.MSComm1.portOpen());
+        QCOMPARE(rig.reporter.reports,
+                 QStringList{"Data transmission: Com Port 1 (recorder) went away: Input/output "
+                             "error; the run has been stopped (port refused)"});
+        QCOMPARE(rig.device->closes, 1);
+        QVERIFY(!rig.form.Timer4.enabled());
+        QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedLit);
+        rig.clock.advanceTo(10s);
+        QCOMPARE(rig.reporter.reports.size(), 1);
+        QCOMPARE(rig.device->bytes(), before);
+
+        rig.device->vanishes = false; // back again
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.clock.advanceTo(11100ms);
+        QCOMPARE(rig.device->bytes(), before + before);
+        QCOMPARE(rig.device->opened, (QList<qint16>{1, 1}));
+    }
+
+    void aRefusingDeviceLeavesThePortClosed()
+    {
+        LineRig<UartPacer> rig;
+        rig.device->refuseOpen = true;
+        try {
+            rig.open();
+            QFAIL("opened");
+        } catch (const SimulatorError& error) {
+            QCOMPARE(error.reason(),
+                     QStringLiteral("Cannot open Com Port 1 (recorder): No such device"));
+        }
+        QVERIFY(!rig.port.portOpen());
+        auto tick = rig.port.beginTick(); // a tick on a closed port writes nothing
+        QVERIFY_THROWS_EXCEPTION(SimulatorError, rig.port.setOutput(QStringLiteral("1\r\n")));
+        QVERIFY(rig.device->handOvers.isEmpty());
     }
 };
 

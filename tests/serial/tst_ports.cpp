@@ -1,10 +1,15 @@
-// The two lines on real pseudo-terminals: exact bytes, pacing, refusals and a device that goes
-// away. Times are checked with generous tolerances, bytes exactly.
-#include "tests/support/PseudoTerminal.h"
-#include "serial/SerialDevicePort.h"
+// The devices themselves on real pseudo-terminals: exact bytes, refusals, exclusive use, a
+// device that goes away and comes back, the virtual line's link and its reader. The write path's
+// times are checked in virtual time (tst_linepacing); here only that the wire is paced at all.
+#include "core/PreciseClock.h"
 #include "core/SimulatorError.h"
+#include "core/UsageError.h"
+#include "core/VirtualClock.h"
+#include "serial/PacedSerialControl.h"
+#include "serial/SerialLines.h"
 #include "serial/VirtualLine.h"
-#include "serial/VirtualLinePort.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/TickWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,19 +19,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace std::chrono_literals;
+
 namespace
 {
 const QByteArray page = "1\r\n2\r\n3\r\n0\r\n1\r\n63536\r\n"; // 22 bytes, the worked example
-
-// Writes as a transmitter tick does: a write per line, then the tick's end, which closes a
-// data string or not.
-void writeTick(SerialControl& port, const QByteArray& bytes, bool closing = true)
-{
-    for (const QByteArray& line : bytes.split('\n'))
-        if (!line.isEmpty())
-            port.setOutput(QString::fromLatin1(line + '\n'));
-    port.tickEnded(closing);
-}
 
 void openPort(SerialControl& port, qint16 number)
 {
@@ -72,10 +69,9 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("line"));
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), link)); // an old link is replaced
-        QString why;
+        VirtualClock clock;
         {
-            const auto line = VirtualLine::create(link, &why);
-            QVERIFY2(line, qPrintable(why));
+            const auto line = VirtualLine::create(clock, link);
             QVERIFY(line->path().startsWith(QLatin1String("/dev/pts/")));
             QCOMPARE(QFileInfo(link).symLinkTarget(), line->path());
         }
@@ -90,89 +86,74 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QString why;
-        QVERIFY(!VirtualLine::create(path, &why));
-        QCOMPARE(why, QStringLiteral("cannot make the link %1 to the virtual line: it exists and "
-                                     "is not a symbolic link")
-                          .arg(path));
+        VirtualClock clock;
+        try {
+            VirtualLine::create(clock, path);
+            QFAIL("replaced a file");
+        } catch (const UsageError& error) {
+            QCOMPARE(error.action(), QStringLiteral("--virtual-port"));
+            QCOMPARE(error.message(), QStringLiteral("cannot make the link %1 to the virtual "
+                                                     "line: it exists and is not a symbolic link")
+                                          .arg(path));
+        }
         QVERIFY(QFileInfo(path).isFile());
     }
 
+    // On the program's own clock: the bytes arrive whole and in order, and take the line's time.
     void virtualLineCarriesExactBytesAtTheLineRate()
     {
-        QString why;
-        const auto line = VirtualLine::create(QString(), &why);
-        QVERIFY2(line, qPrintable(why));
+        PreciseClock clock;
+        auto line = VirtualLine::create(clock, QString());
         const int reader = openReader(line->path());
         QVERIFY(reader >= 0);
-        VirtualLinePort port(*line);
-        openPort(port, 7); // any number: the virtual line
-        QCOMPARE(port.portOpen(), true);
-        QElapsedTimer clock;
-        clock.start();
-        writeTick(port, page.repeated(2), false); // two pages, one data string
-        writeTick(port, page.repeated(2));
+        const auto port = SerialLines::virtualLine(clock, std::move(line));
+        openPort(*port, 7); // any number: the virtual line
+        QCOMPARE(port->portOpen(), true);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        writeTick(*port, page.repeated(2), false); // two pages, one data string
+        writeTick(*port, page.repeated(2));
         // The writes return at once; the 88 bytes take 88 character times (91.7 ms).
-        QVERIFY(clock.elapsed() < 20);
+        QVERIFY(elapsed.elapsed() < 20);
         QByteArray received;
         QTRY_VERIFY_WITH_TIMEOUT((received += readAll(reader)).size() >= 4 * page.size(), 5000);
         QCOMPARE(received, page.repeated(4));
-        QVERIFY2(clock.elapsed() >= 88, qPrintable(QString::number(clock.elapsed())));
-        port.setPortOpen(false);
+        QVERIFY2(elapsed.elapsed() >= 88, qPrintable(QString::number(elapsed.elapsed())));
+        port->setPortOpen(false);
         ::close(reader);
     }
 
-    void stopNeverCutsALine()
+    // In virtual time on a real pseudo-terminal: what is sent while nobody reads is lost, and a
+    // reader that comes is seen at the line's next look (50 ms at most), with nothing stale.
+    void virtualLineLooksForItsReaderEvery50ms()
     {
-        QString why;
-        const auto line = VirtualLine::create(QString(), &why);
-        QVERIFY(line);
-        const int reader = openReader(line->path());
-        VirtualLinePort port(*line);
-        openPort(port, 1);
-        const QByteArray longLine = QByteArray(40, '7') + "\r\n";
-        port.setOutput(QString::fromLatin1(longLine));
-        port.setOutput(QStringLiteral("8\r\n"));
-        port.setPortOpen(false); // the first line is on the wire: it is finished, not the next
-        QByteArray received;
-        QTRY_COMPARE_WITH_TIMEOUT(received += readAll(reader), longLine, 5000);
-        QTest::qWait(20);
-        QCOMPARE(received + readAll(reader), longLine);
-        QCOMPARE(port.queuedBytes(), 0);
+        VirtualClock clock;
+        auto created = VirtualLine::create(clock, QString());
+        VirtualLine& line = *created;
+        QVERIFY(!line.readerPresent());
+        line.deliver(page); // looks: nobody there
+        QCOMPARE(line.bytesLost(), page.size());
+        const int reader = openReader(line.path());
+        QVERIFY(line.readerPresent());
+        clock.advanceTo(49ms);
+        line.deliver(page); // not looked at again yet: still lost
+        QCOMPARE(line.bytesLost(), 2 * page.size());
+        clock.advanceTo(50ms);
+        line.deliver(page); // looks, finds the reader
+        QCOMPARE(line.bytesLost(), 2 * page.size());
+        QCOMPARE(readAll(reader), page);
         ::close(reader);
-    }
-
-    void virtualLineWithoutReaderNeitherBlocksNorGrows()
-    {
-        QString why;
-        const auto line = VirtualLine::create(QString(), &why);
-        QVERIFY(line);
-        QVERIFY(!line->readerPresent());
-        VirtualLinePort port(*line);
-        openPort(port, 1);
-        QElapsedTimer clock;
-        clock.start();
-        writeTick(port, page);
-        QTRY_COMPARE_WITH_TIMEOUT(port.queuedBytes(), 0, 5000);
-        QCOMPARE(line->bytesLost(), page.size());
-        // A reader that comes now gets what is sent from the moment the line sees it (within
-        // 50 ms), nothing stale: whole data strings only.
-        const int reader = openReader(line->path());
-        QVERIFY(line->readerPresent());
-        QByteArray received;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                if (!port.queuedBytes())
-                    writeTick(port, page);
-                received += readAll(reader);
-                return received.size() >= 2 * page.size();
-            }(),
-            5000);
-        QTRY_COMPARE_WITH_TIMEOUT(port.queuedBytes(), 0, 5000);
-        received += readAll(reader);
-        QCOMPARE(received, page.repeated(received.size() / page.size()));
-        ::close(reader);
-        port.setPortOpen(false);
+        QTRY_VERIFY(!line.readerPresent()); // the kernel's hang-up takes a moment
+        clock.advanceTo(99ms);
+        line.deliver(page); // gone, but not yet seen gone: the pty takes it and it is flushed
+        clock.advanceTo(100ms);
+        line.deliver(page);
+        QCOMPARE(line.bytesLost(), 3 * page.size());
+        const int again = openReader(line.path());
+        clock.advanceTo(150ms);
+        line.deliver(page);
+        QCOMPARE(readAll(again), page); // only what was sent since it came
+        ::close(again);
     }
 
     void deviceCarriesExactBytes()
@@ -182,21 +163,26 @@ private slots:
         pty.closeSlave();
         PortMap map;
         map.map(2, pty.slavePath());
-        SerialDevicePort port(map);
-        openPort(port, 2);
-        writeTick(port, page, false);
-        writeTick(port, page);
-        writeTick(port, page); // waits for the one before
-        writeTick(port, page); // two ahead of it: left out whole
+        PreciseClock clock;
+        const auto port = SerialLines::devices(clock, map);
+        openPort(*port, 2);
+        writeTick(*port, page, false);
+        writeTick(*port, page);
+        writeTick(*port, page); // waits for the one before
+        writeTick(*port, page); // two ahead of it: left out whole
         QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3), 5000);
-        QCOMPARE(port.dataStringsLeftOut(), 1);
+        QCOMPARE(port->dataStringsLeftOut(), 1);
         // Beyond ASCII (a terminator from the setup): Latin-1 as its byte, anything above "?".
-        QTRY_COMPARE_WITH_TIMEOUT(port.backlogBytes(), 0, 5000); // the next data string goes
-        port.setOutput(QStringLiteral("\u00e9\u20ac\U0001F600\r\n"));
-        port.tickEnded(true);
-        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3) + "\xE9??\r\n", 5000);
-        port.setPortOpen(false);
-        QCOMPARE(port.portOpen(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(port->backlogBytes(), 0, 5000); // the next data string goes
+        writeTick(*port, "\xE9\r\n");
+        {
+            auto tick = port->beginTick();
+            port->setOutput(QStringLiteral("\u00e9\u20ac\U0001F600\r\n"));
+            tick.closesDataString();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3) + "\xE9\r\n\xE9??\r\n", 5000);
+        port->setPortOpen(false);
+        QCOMPARE(port->portOpen(), false);
     }
 
     void deviceRefusals()
@@ -205,11 +191,12 @@ private slots:
         PortMap map;
         const QString missing = dir.filePath(QStringLiteral("ttyMissing"));
         map.map(3, missing);
-        SerialDevicePort port(map);
+        PreciseClock clock;
+        const auto port = SerialLines::devices(clock, map);
         QCOMPARE(
-            refusalOf(port, 3),
+            refusalOf(*port, 3),
             QStringLiteral("Cannot open Com Port 3 (%1): No such file or directory").arg(missing));
-        QCOMPARE(port.portOpen(), false);
+        QCOMPARE(port->portOpen(), false);
     }
 
     void aHeldDeviceIsRefused()
@@ -222,20 +209,21 @@ private slots:
         PortMap map;
         map.map(1, pty.slavePath());
         map.map(2, link); // the same device under another name
-        SerialDevicePort first(map);
-        openPort(first, 1);
-        SerialDevicePort second(map);
-        QCOMPARE(refusalOf(second, 1),
+        PreciseClock clock;
+        const auto first = SerialLines::devices(clock, map);
+        openPort(*first, 1);
+        const auto second = SerialLines::devices(clock, map);
+        QCOMPARE(refusalOf(*second, 1),
                  QStringLiteral("Cannot open Com Port 1 (%1): the device is in use by another "
                                 "program")
                      .arg(pty.slavePath()));
-        QCOMPARE(refusalOf(second, 2),
+        QCOMPARE(refusalOf(*second, 2),
                  QStringLiteral("Cannot open Com Port 2 (%1): the device is in use by another "
                                 "program")
                      .arg(link));
-        first.setPortOpen(false);
-        openPort(second, 2); // free again
-        second.setPortOpen(false);
+        first->setPortOpen(false);
+        openPort(*second, 2); // free again
+        second->setPortOpen(false);
     }
 
     void aDeviceThatGoesAwayIsReportedOnceAndClosed()
@@ -247,22 +235,24 @@ private slots:
         QVERIFY(QFile::link(pty->slavePath(), link));
         PortMap map;
         map.map(1, link);
-        SerialDevicePort port(map);
+        PreciseClock clock;
+        const auto port = SerialLines::devices(clock, map);
         QStringList failures;
-        port.setLineFailureHandler([&failures](const QString& reason) { failures.append(reason); });
-        openPort(port, 1);
-        writeTick(port, page);
+        port->setLineFailureHandler(
+            [&failures](const QString& reason) { failures.append(reason); });
+        openPort(*port, 1);
+        writeTick(*port, page);
         QTRY_COMPARE_WITH_TIMEOUT(pty->poll(), page, 5000);
         pty.reset(); // pulled out
         // Writes go on until the failure is seen; none of them throws or blocks.
-        for (int i = 0; i < 5 && port.portOpen(); ++i) {
-            writeTick(port, page);
+        for (int i = 0; i < 5 && port->portOpen(); ++i) {
+            writeTick(*port, page);
             QTest::qWait(30);
         }
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 5000);
         QVERIFY2(failures[0].startsWith(QStringLiteral("Com Port 1 (%1) went away: ").arg(link)),
                  qPrintable(failures[0]));
-        QCOMPARE(port.portOpen(), false);
+        QCOMPARE(port->portOpen(), false);
         QTest::qWait(50);
         QCOMPARE(failures.size(), 1);
 
@@ -271,10 +261,10 @@ private slots:
         back.closeSlave();
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(back.slavePath(), link));
-        openPort(port, 1);
-        writeTick(port, page);
+        openPort(*port, 1);
+        writeTick(*port, page);
         QTRY_COMPARE_WITH_TIMEOUT(back.poll(), page, 5000);
-        port.setPortOpen(false);
+        port->setPortOpen(false);
     }
 };
 

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "core/Clock.h"
 #include "core/SerialControl.h"
 #include "core/SimulatorError.h"
-#include "core/TimerFacility.h"
 
 #include <QByteArray>
 #include <QList>
 
-// A port that keeps every write with the time it was made, and can be told to refuse.
+// A port that keeps every write with the time it was made, lets every tick through, and can be
+// told to refuse.
 class RecordingPort : public SerialControl
 {
 public:
@@ -16,11 +17,13 @@ public:
         QByteArray bytes;
     };
 
-    explicit RecordingPort(const TimerFacility& clock) : m_clock(clock) {}
+    explicit RecordingPort(const Clock& clock) : m_clock(clock) {}
 
     QList<Write> writes;
     QList<qint16> opened; // the port number of every open
     int closes = 0;
+    int ticks = 0;
+    QList<bool> tickEnds; // for each tick: whether it closed a data string
     bool refuseOpen = false;
 
     QByteArray allBytes() const
@@ -43,8 +46,14 @@ protected:
         opened.append(port);
     }
     void closeDevice() override { ++closes; }
-    void writeBytes(const QByteArray& bytes) override { writes.append({m_clock.nowMs(), bytes}); }
+    bool beginLineTick() override
+    {
+        ++ticks;
+        return true;
+    }
+    void writeLine(const QByteArray& bytes) override { writes.append({m_clock.nowMs(), bytes}); }
+    void endLineTick(bool closedDataString) noexcept override { tickEnds.append(closedDataString); }
 
 private:
-    const TimerFacility& m_clock;
+    const Clock& m_clock;
 };

@@ -1,22 +1,15 @@
 #pragma once
 
-#include "core/ErrorReporter.h"
 #include "core/Form1.h"
 #include "core/MapSettingsStore.h"
-#include "tests/support/RecordingPort.h"
 #include "core/Simulator.h"
-#include "core/VirtualTimerFacility.h"
+#include "core/TimerFacility.h"
+#include "core/VirtualClock.h"
+#include "tests/support/RecordingPort.h"
+#include "tests/support/RecordingReporter.h"
 
 #include <QStringList>
 #include <QTest>
-
-// Collects what would have been shown to the operator.
-class RecordingReporter : public ErrorReporter
-{
-public:
-    QStringList reports;
-    void report(const QString& message) override { reports.append(message); }
-};
 
 // A whole simulator in virtual time: the clock, a recording port, a setup in memory, the form
 // and its handlers. Errors go to `reporter`, not to standard error.
@@ -28,13 +21,14 @@ struct SimulatorRig {
         bool operator==(const Tick&) const = default;
     };
 
-    VirtualTimerFacility clock;
+    VirtualClock clock;
+    TimerFacility timers{clock};
     RecordingPort port{clock};
     MapSettingsStore store;
     RecordingReporter reporter;
     Conversions rules{QLocale::c()};
-    Form1 form{clock, port};
-    Simulator simulator{form, store, clock, reporter, rules, nullptr};
+    Form1 form{timers, port};
+    Simulator simulator{form, store, timers, reporter, rules};
 
     void setSetup(const QString& kTrons, const QString& modbus, const QString& sixB,
                   const QString& relays, const QString& terminator = QStringLiteral("63536"))

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "tests/support/SimulatorRig.h"
 #include "ui/Launcher.h"
 #include "ui/MainWindow.h"
-#include "tests/support/SimulatorRig.h"
 
 #include <QLineEdit>
 #include <QPushButton>

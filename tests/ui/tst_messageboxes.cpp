@@ -1,9 +1,9 @@
 #include "tests/ui/ModalBoxWatcher.h"
 #include "tests/ui/WindowRig.h"
 
-#include "core/EventLoopTimerFacility.h"
-#include "ui/MessageBoxErrorReporter.h"
+#include "core/PreciseClock.h"
 #include "tests/support/RecordingPort.h"
+#include "ui/MessageBoxErrorReporter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -70,7 +70,8 @@ void MessageBoxesTest::refusalBoxHasTitleTextAndOkOnly()
 void MessageBoxesTest::errorBoxOneAtATime()
 {
     QWidget parent;
-    MessageBoxErrorReporter reporter(&parent);
+    RecordingReporter beneath;
+    MessageBoxErrorReporter reporter(beneath, &parent);
     SeenBox first;
     SeenBox whileOpen;
     bool showingWhileOpen = false;
@@ -78,17 +79,19 @@ void MessageBoxesTest::errorBoxOneAtATime()
         first = describe(box);
         showingWhileOpen = reporter.isShowing();
         // A second error while the first is open is not stacked: it returns at once.
-        reporter.report(QStringLiteral("Data transmission (Timer4): second"));
+        reporter.error(QStringLiteral("Data transmission (Timer4)"), QStringLiteral("second"));
         whileOpen = describe(box);
         return true;
     });
-    reporter.report(QStringLiteral("Start: Cannot open Com Port 9: No such device (port refused)"));
+    reporter.error(QStringLiteral("Start"),
+                   QStringLiteral("Cannot open Com Port 9: No such device (port refused)"));
 
     QCOMPARE(watcher.boxesSeen(), 1);
     QVERIFY(showingWhileOpen);
     QCOMPARE(first.title, QStringLiteral("DRYX PLC Test"));
     QCOMPARE(first.text,
              QStringLiteral("Start: Cannot open Com Port 9: No such device (port refused)"));
+    QCOMPARE(first.icon, QMessageBox::Warning);
     QCOMPARE(first.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     QCOMPARE(first.messageBoxes, 1);
     QCOMPARE(whileOpen.messageBoxes, 1);
@@ -101,20 +104,26 @@ void MessageBoxesTest::errorBoxOneAtATime()
         next = box->text();
         return true;
     });
-    reporter.report(QStringLiteral("Stop: third"));
-    QCOMPARE(next, QStringLiteral("Stop: third"));
+    reporter.notice(QStringLiteral("Data transmission"), QStringLiteral("third"));
+    QCOMPARE(next, QStringLiteral("Data transmission: third"));
+    // Every one of them also went to the reporter beneath, the one in the box's shadow too.
+    QCOMPARE(beneath.reports,
+             QStringList({"Start: Cannot open Com Port 9: No such device (port refused)",
+                          "Data transmission (Timer4): second", "Data transmission: third"}));
+    QCOMPARE(beneath.notices, QStringList{"Data transmission: third"});
 }
 
 void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
 {
     // The program's own timers on the event loop, and a port that keeps every write.
-    EventLoopTimerFacility timers;
-    RecordingPort port(timers);
+    PreciseClock clock;
+    TimerFacility timers(clock);
+    RecordingPort port(clock);
     Form1 form(timers, port);
     RecordingReporter reporter;
     Conversions rules(QLocale::c());
     MapSettingsStore store;
-    Simulator simulator(form, store, timers, reporter, rules, nullptr);
+    Simulator simulator(form, store, timers, reporter, rules);
     RecordingLauncher launcher;
     MainWindow window(form, simulator, launcher);
     window.show();

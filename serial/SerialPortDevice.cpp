@@ -1,75 +1,66 @@
-#include "serial/SerialDevicePort.h"
+#include "serial/SerialPortDevice.h"
 
 #include "core/SimulatorError.h"
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <sys/file.h>
-#endif
+#include "serial/DeviceLock.h"
 
 namespace
 {
-// Hand a line to the device this long before its first byte is due: the device then always
-// has the next line when it finishes one.
-constexpr qint64 leadNs = 20'000'000;
-// A device that takes nothing (a pseudo-terminal or socat link whose reader has stopped
-// reading) gets no more lines once this much waits for it: like a wire nobody listens to.
 constexpr qint64 stalledBytes = 16384;
 
-QSerialPort::Parity parityOf(QChar letter)
+QSerialPort::Parity parityOf(LineSettings::Parity parity)
 {
-    switch (letter.toLatin1()) {
-    case 'E':
-        return QSerialPort::EvenParity;
-    case 'O':
-        return QSerialPort::OddParity;
-    case 'M':
-        return QSerialPort::MarkParity;
-    case 'S':
-        return QSerialPort::SpaceParity;
-    default:
+    switch (parity) {
+    case LineSettings::Parity::None:
         return QSerialPort::NoParity;
+    case LineSettings::Parity::Even:
+        return QSerialPort::EvenParity;
+    case LineSettings::Parity::Odd:
+        return QSerialPort::OddParity;
+    case LineSettings::Parity::Mark:
+        return QSerialPort::MarkParity;
+    case LineSettings::Parity::Space:
+        return QSerialPort::SpaceParity;
     }
+    return QSerialPort::NoParity;
 }
 
-QSerialPort::StopBits stopBitsOf(const QString& text)
+QSerialPort::StopBits stopBitsOf(LineSettings::StopBits stopBits)
 {
-    if (text == QLatin1String("2"))
-        return QSerialPort::TwoStop;
-    if (text == QLatin1String("1.5"))
+    switch (stopBits) {
+    case LineSettings::StopBits::One:
+        return QSerialPort::OneStop;
+    case LineSettings::StopBits::OneAndHalf:
         return QSerialPort::OneAndHalfStop;
+    case LineSettings::StopBits::Two:
+        return QSerialPort::TwoStop;
+    }
     return QSerialPort::OneStop;
 }
 } // namespace
 
-SerialDevicePort::SerialDevicePort(PortMap map)
-    : PacedSerialControl(LinePacer::Release::WholeLines, leadNs), m_map(std::move(map))
+SerialPortDevice::SerialPortDevice(PortMap map) : m_map(std::move(map))
 {
     QObject::connect(&m_device, &QSerialPort::errorOccurred, &m_device,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
 }
 
-SerialDevicePort::~SerialDevicePort()
+SerialPortDevice::~SerialPortDevice()
 {
-    if (m_device.isOpen()) {
-        m_device.flush();
-        m_device.close();
-    }
+    close();
 }
 
-QString SerialDevicePort::describePort(qint16 port) const
+QString SerialPortDevice::describe(qint16 port) const
 {
     return QStringLiteral("Com Port %1 (%2)").arg(port).arg(m_map.devicePath(port));
 }
 
-void SerialDevicePort::refuse(qint16 port, const QString& reason)
+void SerialPortDevice::refuse(qint16 port, const QString& reason)
 {
     throw SimulatorError(ErrorKind::PortRefused,
-                         QStringLiteral("Cannot open %1: %2").arg(describePort(port), reason));
+                         QStringLiteral("Cannot open %1: %2").arg(describe(port), reason));
 }
 
-void SerialDevicePort::openLine(qint16 port, const LineSettings& settings)
+void SerialPortDevice::open(qint16 port, const LineSettings& settings)
 {
     m_device.setPortName(m_map.devicePath(port));
     if (!m_device.open(QIODevice::WriteOnly)) {
@@ -81,16 +72,11 @@ void SerialDevicePort::openLine(qint16 port, const LineSettings& settings)
         m_device.clearError();
         refuse(port, reason);
     }
-#ifdef Q_OS_UNIX
     // The lock file goes by the name given; this lock goes by the device itself.
-    if (::flock(int(m_device.handle()), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+    if (const std::optional<QString> held = lockExclusively(m_device.handle())) {
         m_device.close();
-        refuse(port, error == EWOULDBLOCK
-                         ? QStringLiteral("the device is in use by another program")
-                         : QString::fromLocal8Bit(std::strerror(error)));
+        refuse(port, *held);
     }
-#endif
     const bool configured = m_device.setBaudRate(settings.bitsPerSecond) &&
                             m_device.setDataBits(QSerialPort::DataBits(settings.dataBits)) &&
                             m_device.setParity(parityOf(settings.parity)) &&
@@ -102,27 +88,29 @@ void SerialDevicePort::openLine(qint16 port, const LineSettings& settings)
         m_device.close();
         refuse(port, QStringLiteral("the line settings cannot be set: %1").arg(reason));
     }
+    m_port = port;
 }
 
-void SerialDevicePort::closeLine()
+void SerialPortDevice::close()
 {
     if (!m_device.isOpen())
         return;
+    // What the device was handed is finished: the UART sends it.
     m_device.flush();
     m_device.close();
 }
 
-void SerialDevicePort::deliver(const QByteArray& bytes)
+void SerialPortDevice::deliver(const QByteArray& bytes)
 {
     if (m_device.isOpen() && m_device.bytesToWrite() < stalledBytes)
         m_device.write(bytes);
 }
 
-void SerialDevicePort::onError(QSerialPort::SerialPortError error)
+void SerialPortDevice::onError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || !m_device.isOpen() || !portOpen())
+    if (error == QSerialPort::NoError || !m_device.isOpen())
         return;
     const QString reason = m_device.errorString();
     m_device.clearError();
-    lineGone(QStringLiteral("%1 went away: %2").arg(describePort(commPort()), reason));
+    gone(QStringLiteral("%1 went away: %2").arg(describe(m_port), reason));
 }

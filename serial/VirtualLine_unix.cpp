@@ -1,8 +1,10 @@
 #include "serial/VirtualLine.h"
 
+#include "core/Clock.h"
+#include "core/UsageError.h"
+
 #include <QFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,11 +13,23 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
-#endif
 
-#ifdef Q_OS_UNIX
+namespace
+{
+constexpr qint64 readerLookNs = 50'000'000;
 
-std::unique_ptr<VirtualLine> VirtualLine::create(const QString& link, QString* why)
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+[[noreturn]] void cannot(const QString& what)
+{
+    throw UsageError(QStringLiteral("--virtual-port"), what);
+}
+} // namespace
+
+std::unique_ptr<VirtualLine> VirtualLine::create(const Clock& clock, const QString& link)
 {
     termios raw{};
     cfmakeraw(&raw);
@@ -25,11 +39,9 @@ std::unique_ptr<VirtualLine> VirtualLine::create(const QString& link, QString* w
     int master = -1;
     int slave = -1;
     char name[256] = {};
-    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
-        *why = QStringLiteral("cannot create a pseudo-terminal for the virtual line: %1")
-                   .arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return nullptr;
-    }
+    if (openpty(&master, &slave, name, &raw, nullptr) != 0)
+        cannot(QStringLiteral("cannot create a pseudo-terminal for the virtual line: %1")
+                   .arg(systemReason()));
     // The slave is opened by the reader; keeping it open here would hide the reader's absence.
     ::close(slave);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
@@ -41,27 +53,24 @@ std::unique_ptr<VirtualLine> VirtualLine::create(const QString& link, QString* w
         };
         if (::lstat(linkPath.constData(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
             ::close(master);
-            *why = QStringLiteral("cannot make the link %1 to the virtual line: it exists and "
+            cannot(QStringLiteral("cannot make the link %1 to the virtual line: it exists and "
                                   "is not a symbolic link")
-                       .arg(link);
-            return nullptr;
+                       .arg(link));
         }
         ::unlink(linkPath.constData());
         if (::symlink(name, linkPath.constData()) != 0) {
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            const QString reason = systemReason();
             ::close(master);
-            *why =
-                QStringLiteral("cannot make the link %1 to the virtual line: %2").arg(link, reason);
-            return nullptr;
+            cannot(QStringLiteral("cannot make the link %1 to the virtual line: %2")
+                       .arg(link, reason));
         }
     }
-    return std::unique_ptr<VirtualLine>(new VirtualLine(master, path, link));
+    return std::unique_ptr<VirtualLine>(new VirtualLine(clock, master, path, link));
 }
 
-VirtualLine::VirtualLine(int master, QString path, QString link)
-    : m_master(master), m_path(std::move(path)), m_link(std::move(link))
+VirtualLine::VirtualLine(const Clock& clock, int master, QString path, QString link)
+    : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link))
 {
-    m_clock.start();
 }
 
 VirtualLine::~VirtualLine()
@@ -77,22 +86,29 @@ VirtualLine::~VirtualLine()
     ::close(m_master);
 }
 
+QString VirtualLine::describe(qint16 port) const
+{
+    return QStringLiteral("Com Port %1 (virtual line %2)").arg(port).arg(m_path);
+}
+
 bool VirtualLine::readerPresent() const
 {
     pollfd poll{m_master, POLLOUT, 0};
     return ::poll(&poll, 1, 0) >= 0 && !(poll.revents & POLLHUP);
 }
 
-void VirtualLine::send(const QByteArray& bytes)
+void VirtualLine::deliver(const QByteArray& bytes)
 {
-    const qint64 now = m_clock.nsecsElapsed();
-    if (m_lookedAtNs < 0 || now - m_lookedAtNs >= 50'000'000) {
+    const qint64 now = m_clock.nowNs();
+    if (m_lookedAtNs < 0 || now - m_lookedAtNs >= readerLookNs) {
         m_lookedAtNs = now;
         const bool reader = readerPresent();
         if (reader != m_hadReader) {
             // A reader that comes (back) gets what is sent from now on, as a wire would give
             // it, not what was left in the buffer when the last one went away.
             tcflush(m_master, TCIOFLUSH);
+            if (!reader)
+                discardUnread();
             m_hadReader = reader;
         }
         if (reader)
@@ -106,6 +122,17 @@ void VirtualLine::send(const QByteArray& bytes)
     m_lost += written < 0 ? bytes.size() : bytes.size() - written;
 }
 
+void VirtualLine::discardUnread()
+{
+    // What was sent between the reader's going and this look waits on the reader's side of the
+    // pair, where only a descriptor of that side can flush it.
+    const int side = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (side < 0)
+        return;
+    tcflush(side, TCIOFLUSH);
+    ::close(side);
+}
+
 void VirtualLine::discardInput()
 {
     // What the reader writes to the line is never read: it is dropped so it cannot pile up.
@@ -113,30 +140,3 @@ void VirtualLine::discardInput()
     while (::read(m_master, sink, sizeof sink) > 0) {
     }
 }
-
-#else
-
-std::unique_ptr<VirtualLine> VirtualLine::create(const QString&, QString* why)
-{
-    *why = QStringLiteral("this system has no pseudo-terminals: the virtual line is not "
-                          "available");
-    return nullptr;
-}
-
-VirtualLine::VirtualLine(int master, QString path, QString link)
-    : m_master(master), m_path(std::move(path)), m_link(std::move(link))
-{
-}
-
-VirtualLine::~VirtualLine() = default;
-bool VirtualLine::readerPresent() const
-{
-    return false;
-}
-void VirtualLine::send(const QByteArray& bytes)
-{
-    m_lost += bytes.size();
-}
-void VirtualLine::discardInput() {}
-
-#endif

@@ -1,10 +1,5 @@
 #include "core/PerUserSettingsStore.h"
 
-#include "core/IniFileSettingsStore.h"
-
-#include <QStandardPaths>
-
-#ifdef Q_OS_WIN
 #include <QSettings>
 
 namespace
@@ -43,19 +38,3 @@ std::unique_ptr<SettingsStore> openPerUserSettingsStore(const QString& applicati
 {
     return std::make_unique<RegistrySettingsStore>(application);
 }
-
-#else
-
-QString perUserSettingsLocation(const QString& application)
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/VB and VBA Program Settings/") + application + QStringLiteral(".ini");
-}
-
-std::unique_ptr<SettingsStore> openPerUserSettingsStore(const QString& application)
-{
-    return std::make_unique<IniFileSettingsStore>(perUserSettingsLocation(application),
-                                                  application);
-}
-
-#endif

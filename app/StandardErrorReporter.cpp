@@ -1,0 +1,12 @@
+#include "app/StandardErrorReporter.h"
+
+void StandardErrorReporter::report(Severity severity, const QString& action,
+                                   const QString& message)
+{
+    ++(severity == Severity::Error ? m_errors : m_notices);
+    const QByteArray line =
+        (QLatin1String(prefix) + action + QLatin1String(": ") + message + QLatin1Char('\n'))
+            .toLocal8Bit();
+    std::fputs(line.constData(), m_stream);
+    std::fflush(m_stream);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/ErrorReporter.h"
+
+#include <cstdio>
+
+// Writes every error and notice as one line on standard error,
+// `dryx-plc-test: <action>: <message>`, and counts them. The program's one writer of that line:
+// the window shows its message boxes on top of it.
+class StandardErrorReporter : public ErrorReporter
+{
+public:
+    static constexpr const char* prefix = "dryx-plc-test: ";
+
+    explicit StandardErrorReporter(std::FILE* stream = stderr) : m_stream(stream) {}
+
+    void report(Severity severity, const QString& action, const QString& message) override;
+
+    int errors() const { return m_errors; }
+    int notices() const { return m_notices; }
+
+private:
+    std::FILE* m_stream;
+    int m_errors = 0;
+    int m_notices = 0;
+};

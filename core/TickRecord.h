@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// What one transmitter tick wrote to the port, told when the tick has ended.
+struct TickRecord {
+    QStringList lines;             // each as written, CR LF included
+    bool closedDataString = false; // its terminator line was written
+    bool sent = true;              // false: the line left this tick's data string out
+    qint64 bytes = 0;              // the bytes its lines make, sent or not
+};

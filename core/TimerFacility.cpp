@@ -1,0 +1,48 @@
+#include "core/TimerFacility.h"
+
+#include "core/Clock.h"
+
+TimerFacility::TimerFacility(Clock& clock)
+    : m_clock(clock), m_alarm(clock.makeAlarm([this] { wake(); }))
+{
+}
+
+TimerFacility::~TimerFacility() = default;
+
+void TimerFacility::setTickHandler(TickHandler handler)
+{
+    m_schedule.setTickHandler(std::move(handler));
+}
+
+qint64 TimerFacility::nowMs() const
+{
+    return m_clock.nowMs();
+}
+
+void TimerFacility::restart(int timer, qint32 intervalMs)
+{
+    m_schedule.restart(timer, intervalMs, nowMs());
+    arm();
+}
+
+void TimerFacility::stop(int timer)
+{
+    m_schedule.stop(timer);
+    arm();
+}
+
+// A handler may open a modal message box, whose event loop goes on delivering ticks: the
+// alarm stays set for the next due time throughout.
+void TimerFacility::wake()
+{
+    m_schedule.deliverDue(nowMs(), [this] { return nowMs(); });
+    arm();
+}
+
+void TimerFacility::arm()
+{
+    if (const std::optional<qint64> due = m_schedule.nextDue())
+        m_alarm->set(*due * 1'000'000);
+    else
+        m_alarm->cancel();
+}

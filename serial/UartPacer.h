@@ -1,0 +1,20 @@
+#pragma once
+
+#include "serial/Pacer.h"
+
+// For a device with a UART of its own, which paces the bytes itself: a whole line is handed over
+// 20 ms before its first byte is due, so the device always has the next line when it finishes
+// one and never holds more than a line or two. Stop then cuts no line in two, and what waits
+// for the wire is bounded.
+class UartPacer final : public Pacer
+{
+public:
+    static constexpr qint64 leadNs = 20'000'000;
+
+    using Pacer::Pacer;
+
+    QByteArray takeDue(qint64 nowNs) override;
+
+protected:
+    std::optional<qint64> nextDueNs() const override;
+};
