@@ -6,7 +6,6 @@
 #include "app/Session.h"
 #include "app/SignalWatcher.h"
 #include "app/StandardErrorReporter.h"
-#include "core/Simulator.h"
 #include "core/UsageError.h"
 
 #include <QCoreApplication>
@@ -25,11 +24,8 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
         return 2;
     }
 
-    // SIGINT and SIGTERM stop the run as Stop does, then end the program.
-    SignalWatcher signalWatcher([&session](int) {
-        session->simulator().Command3_Click();
-        session->end();
-    });
+    // SIGINT, SIGTERM and SIGHUP stop the run as Stop does, then end the program.
+    SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
 
     QTextStream out(stdout);
     // `quit` ends the program as "Close" does: no Stop first.
@@ -38,6 +34,7 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
     CommandReader reader(STDIN_FILENO,
                          [&interpreter](const QString& line) { interpreter.execute(line); });
 
-    session->begin();
-    return application.exec();
+    if (session->begin())
+        application.exec();
+    return session->finish(reporter);
 }

@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/FieldEntry.h"
+#include "app/StandardErrorReporter.h"
 #include "app/TickTracePrinter.h"
 #include "core/ErrorReporter.h"
 #include "core/Form1.h"
@@ -14,18 +15,15 @@
 #include "serial/VirtualLine.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <cstdio>
 
 Session::Session(const Options& options, ErrorReporter& reporter) : m_options(options)
 {
     if (!options.settingsFile.isEmpty()) {
-        if (!QFileInfo(options.settingsFile).isFile())
-            throw UsageError(
-                QStringLiteral("--settings"),
-                QStringLiteral("cannot read \"%1\": no such file").arg(options.settingsFile));
         m_store = std::make_unique<IniFileSettingsStore>(options.settingsFile, QString());
+        if (const std::optional<QString> why = m_store->unavailable())
+            throw UsageError(QStringLiteral("--settings"), *why);
     } else {
         m_store = openPerUserSettingsStore(QLatin1String(StartupConfiguration::application));
     }
@@ -45,13 +43,35 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
     m_port->setNoticeHandler([&reporter](const QString& notice) {
         reporter.notice(QStringLiteral("Data transmission"), notice);
     });
-    if (options.trace) {
-        m_simulator->setTickTrace([](qint64 ms, const Timer& timer, const TickRecord& tick) {
-            const QString line = TickTracePrinter::line(ms, timer.name(), tick);
-            std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
-            std::fflush(stdout);
-        });
+    m_simulator->setTickTrace(
+        [this](qint64 ms, const Timer& timer, const TickRecord& tick) { onTick(ms, timer, tick); });
+    m_reporter = &reporter;
+}
+
+void Session::onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)
+{
+    if (tick.closedDataString)
+        ++(tick.sent ? m_dataStringsSent : m_dataStringsLeftOut);
+    if (m_options.trace) {
+        const QString line = TickTracePrinter::line(msSinceStart, timer.name(), tick);
+        std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+        std::fflush(stdout);
     }
+}
+
+int Session::finish(StandardErrorReporter& reporter)
+{
+    m_timers.setTickHandler({});
+    m_port->finishCurrentLine();
+    const auto count = [](qint64 n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    reporter.summarize(count(m_dataStringsSent, "data string sent", "data strings sent") +
+                       QStringLiteral(", %1 left out; ").arg(m_dataStringsLeftOut) +
+                       count(m_port->bytesHandedOver(), "byte on the line", "bytes on the line") +
+                       QStringLiteral("; ") +
+                       count(reporter.errors(), "error reported", "errors reported"));
+    return reporter.errors() > 0 ? 1 : 0;
 }
 
 Session::~Session()
@@ -72,7 +92,11 @@ std::unique_ptr<Session> Session::open(const Options& options, ErrorReporter& re
 
 void Session::load()
 {
-    m_simulator->Form_Load();
+    if (!m_simulator->Form_Load() && m_options.settingsFile.isEmpty() && m_store->unavailable())
+        m_reporter->notice(QStringLiteral("Start-up"),
+                           QStringLiteral("to give the tool a setup, write it there or name an "
+                                          "INI file with --settings FILE (e.g. --settings "
+                                          "examples/setup.ini)"));
     for (const Options::FieldEntry& entry : m_options.entries) {
         if (const auto refusal = FieldEntry::enter(*m_simulator, entry.field, entry.text))
             throw UsageError(QStringLiteral("--set %1=%2").arg(entry.name, entry.text),
@@ -80,17 +104,21 @@ void Session::load()
     }
 }
 
-void Session::begin()
+bool Session::begin()
 {
-    if (m_options.start)
-        m_simulator->Command1_Click();
+    if (m_options.start && !m_simulator->Command1_Click())
+        return false;
     if (m_options.durationMs) {
-        m_durationEnd = m_clock.makeAlarm([this] {
-            m_simulator->Command3_Click();
-            end();
-        });
+        m_durationEnd = m_clock.makeAlarm([this] { stopAndEnd(); });
         m_durationEnd->set(m_clock.nowNs() + *m_options.durationMs * 1'000'000);
     }
+    return true;
+}
+
+void Session::stopAndEnd()
+{
+    m_simulator->Command3_Click();
+    end();
 }
 
 void Session::end()

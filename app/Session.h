@@ -13,6 +13,9 @@ class Form1;
 class PacedSerialControl;
 class SettingsStore;
 class Simulator;
+class StandardErrorReporter;
+class Timer;
+struct TickRecord;
 
 // One program run as both modes share it: the clock, the settings store, the line, the form and
 // the simulator, wired as the options say. Needs a Qt application object and runs on its loop.
@@ -30,15 +33,24 @@ public:
     Form1& form() { return *m_form; }
     Simulator& simulator() { return *m_simulator; }
 
-    // --start, and --duration's end (which presses Stop, then ends the program).
-    void begin();
+    // --start, and --duration's end (which presses Stop, then ends the program). False when
+    // --start could not start: nothing would ever be sent, and the program ends at once.
+    bool begin();
     // Ends the program at once, as "Close" does: no tick is handled after this, even one
     // already due in the event loop's current pass.
     void end();
+    // Stop, then end: a signal, or --duration.
+    void stopAndEnd();
+
+    // The program's end: the line on the wire is finished, the summary of the run written
+    // (data strings sent and left out, bytes on the line, errors reported). Returns the exit
+    // status: 1 when any error was reported, else 0.
+    int finish(StandardErrorReporter& reporter);
 
 private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
+    void onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick);
 
     Options m_options;
     Conversions m_rules;
@@ -49,4 +61,7 @@ private:
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<Simulator> m_simulator;
     std::unique_ptr<Alarm> m_durationEnd;
+    ErrorReporter* m_reporter = nullptr;
+    qint64 m_dataStringsSent = 0;
+    qint64 m_dataStringsLeftOut = 0;
 };

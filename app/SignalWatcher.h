@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-// Turns SIGINT and SIGTERM into a call on the event loop, where the run can be stopped in
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop, where the run can be stopped in
 // order (a signal handler itself may do next to nothing).
 class SignalWatcher
 {

@@ -1,9 +1,18 @@
 #include "app/StandardErrorReporter.h"
 
-void StandardErrorReporter::report(Severity severity, const QString& action,
-                                   const QString& message)
+void StandardErrorReporter::report(Severity severity, const QString& action, const QString& message)
 {
     ++(severity == Severity::Error ? m_errors : m_notices);
+    write(action, message);
+}
+
+void StandardErrorReporter::summarize(const QString& message)
+{
+    write(QStringLiteral("Summary"), message);
+}
+
+void StandardErrorReporter::write(const QString& action, const QString& message)
+{
     const QByteArray line =
         (QLatin1String(prefix) + action + QLatin1String(": ") + message + QLatin1Char('\n'))
             .toLocal8Bit();

@@ -15,11 +15,15 @@ public:
     explicit StandardErrorReporter(std::FILE* stream = stderr) : m_stream(stream) {}
 
     void report(Severity severity, const QString& action, const QString& message) override;
+    // The one line at the end of a run: `dryx-plc-test: Summary: <message>`; not counted.
+    void summarize(const QString& message);
 
     int errors() const { return m_errors; }
     int notices() const { return m_notices; }
 
 private:
+    void write(const QString& action, const QString& message);
+
     std::FILE* m_stream;
     int m_errors = 0;
     int m_notices = 0;

@@ -14,7 +14,10 @@ QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const 
                                  QLatin1Char('"')
                            : text);
     }
-    QString line = QStringLiteral("%1 %2 %3").arg(msSinceStart).arg(timer).arg(tick.bytes);
+    // A tick whose data string the line left out put nothing on the line: its count says so.
+    const QString bytes =
+        tick.sent ? QString::number(tick.bytes) : QStringLiteral("left-out:%1").arg(tick.bytes);
+    QString line = QStringLiteral("%1 %2 %3").arg(msSinceStart).arg(timer, bytes);
     if (!shown.isEmpty())
         line += QLatin1Char(' ') + shown.join(QLatin1Char(' '));
     return line;

@@ -6,9 +6,11 @@
 
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
-// (a text that is empty or holds a blank or a quote is written in double quotes):
+// (a text that is empty or holds a blank or a quote is written in double quotes). A tick of a
+// data string the line left out has `left-out:` before its count, and put nothing on the line:
 //
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
+//     2501 Timer1 left-out:892 1 2 3 ... 200
 namespace TickTracePrinter
 {
 QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);

@@ -2,9 +2,11 @@
 
 #include "app/Options.h"
 #include "app/Session.h"
+#include "app/SignalWatcher.h"
 #include "app/StandardErrorReporter.h"
 #include "core/UsageError.h"
 #include "ui/MainWindow.h"
+#include "ui/MessageBox.h"
 #include "ui/MessageBoxErrorReporter.h"
 #include "ui/Pictures.h"
 #include "ui/ProcessLauncher.h"
@@ -29,8 +31,18 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
     ProcessLauncher launcher;
     MainWindow window(session->form(), session->simulator(), launcher);
     window.setProgramEnd([&session] { session->end(); });
+    // A refused entry shows its field's box, and counts among the run's errors.
+    window.setRefusalPresenter([&](int field, const EntryRefusal& refusal) {
+        reporter.error(QStringLiteral("Text%1").arg(field),
+                       refusal.title + QLatin1String(": ") + refusal.message);
+        showMessageBox(&window, refusal.title, refusal.message);
+    });
     boxes.setParentWindow(&window);
+    // SIGINT, SIGTERM and SIGHUP stop the run as Stop does, then end the program: the port is
+    // closed and the virtual line's link removed, as when the window is closed.
+    SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
     window.show();
-    session->begin();
-    return application.exec();
+    if (session->begin())
+        application.exec();
+    return session->finish(reporter);
 }

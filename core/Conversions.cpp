@@ -2,9 +2,11 @@
 
 #include "core/SimulatorError.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace
 {
@@ -46,6 +48,50 @@ double roundHalfToEven(double value)
     return std::fmod(below, 2.0) == 0 ? below : below + 1;
 }
 
+// The power of ten of the leading digit of a number in C notation (`-0.012e5` gives 3), as far as
+// it matters here: to tell a number too large for a double from one too small.
+qint64 orderOfMagnitude(const QByteArray& number)
+{
+    const qsizetype e = number.indexOf('e');
+    const QByteArray mantissa = e < 0 ? number : number.left(e);
+    qint64 exponent = 0;
+    if (e >= 0) {
+        const QByteArray digits = number.mid(e + 1);
+        const bool negative = digits.startsWith('-');
+        for (const char c : digits)
+            if (c >= '0' && c <= '9')
+                exponent = std::min<qint64>(exponent * 10 + (c - '0'), 1'000'000'000);
+        exponent = negative ? -exponent : exponent;
+    }
+    const qsizetype point = mantissa.contains('.') ? mantissa.indexOf('.') : mantissa.size();
+    for (qsizetype i = 0; i < mantissa.size(); ++i)
+        if (mantissa[i] >= '1' && mantissa[i] <= '9')
+            return exponent + (i < point ? point - i - 1 : point - i);
+    return 0;
+}
+
+// A number in C notation as a double: nothing when it lies beyond the range of a double; a
+// non-zero magnitude below the smallest double is 0 (-0 with a minus sign), as the hardware
+// rounds it. The user's locale plays no part here.
+std::optional<double> toDoubleInCNotation(const QString& plain)
+{
+    QByteArray number = plain.toLatin1().toLower();
+    const bool negative = number.startsWith('-');
+    if (number.startsWith('+') || negative)
+        number.remove(0, 1);
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(number.constData(), number.constData() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        if (orderOfMagnitude(number) >= 0)
+            return std::nullopt;
+        value = 0;
+    } else if (error != std::errc() || end != number.constData() + number.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 template <typename Int> Int toInteger(const Conversions& rules, const QString& text)
 {
     const double rounded = roundHalfToEven(rules.ToDouble(text));
@@ -53,8 +99,7 @@ template <typename Int> Int toInteger(const Conversions& rules, const QString& t
         rounded > double(std::numeric_limits<Int>::max()))
         throw SimulatorError(ErrorKind::Overflow,
                              QStringLiteral("\"%1\" is out of range for a %2-bit number")
-                                 .arg(text)
-                                 .arg(sizeof(Int) * 8));
+                                 .arg(text, QString::number(sizeof(Int) * 8)));
     return Int(rounded);
 }
 
@@ -101,13 +146,10 @@ bool Conversions::parse(const QString& text, double* value) const
         ++pos;
     if (pos != end)
         return false;
-    if (value) {
-        bool ok = false;
-        *value = QLocale::c().toDouble(plain, &ok) + 0.0;
-        if (!ok) // the text is a number, only too large for a double
-            *value = std::numeric_limits<double>::infinity();
-    }
-    return true;
+    const std::optional<double> converted = toDoubleInCNotation(plain);
+    if (value && converted)
+        *value = *converted;
+    return converted.has_value();
 }
 
 bool Conversions::IsNumeric(const QString& text) const
@@ -121,9 +163,6 @@ double Conversions::ToDouble(const QString& text) const
     if (!parse(text, &value))
         throw SimulatorError(ErrorKind::TypeMismatch,
                              QStringLiteral("\"%1\" is not a number").arg(text));
-    if (!std::isfinite(value))
-        throw SimulatorError(ErrorKind::Overflow,
-                             QStringLiteral("\"%1\" is too large a number").arg(text));
     return value;
 }
 

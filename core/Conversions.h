@@ -12,13 +12,15 @@ class Conversions
 public:
     explicit Conversions(const QLocale& locale = QLocale::system());
 
-    // Round to the nearest integer, ties to even; type mismatch or overflow otherwise.
+    // Round to the nearest integer, ties to even; type mismatch or overflow otherwise. A
+    // non-zero magnitude below the smallest double is 0 (-0 with a minus sign).
     qint16 ToInt16(const QString& text) const;
     qint32 ToInt32(const QString& text) const;
     double ToDouble(const QString& text) const;
 
     // The number at the start of the text after blanks, 0 when there is none. Never raises.
     static double LeadingNumber(const QString& text);
+    // True exactly when ToDouble succeeds: a number beyond the range of a double is not one.
     bool IsNumeric(const QString& text) const;
 
     static QString FormatInt16(qint16 value);

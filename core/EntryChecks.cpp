@@ -44,9 +44,11 @@ std::optional<EntryRefusal> EntryChecks::check(int field, const QString& text) c
     const EntryRule* rule = ruleFor(field);
     if (!rule)
         return std::nullopt;
-    const double value = Conversions::LeadingNumber(text);
-    const bool refused =
-        !m_rules.IsNumeric(text) || value < rule->low || (rule->high && value > *rule->high);
+    // The limits are held against the value the simulator will use, in the user's notation.
+    const bool refused = !m_rules.IsNumeric(text) || [&] {
+        const double value = m_rules.ToDouble(text);
+        return value < rule->low || (rule->high && value > *rule->high);
+    }();
     if (!refused)
         return std::nullopt;
     return EntryRefusal{QLatin1String(rule->title), QLatin1String(rule->message)};

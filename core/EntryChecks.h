@@ -14,8 +14,9 @@ struct EntryRefusal {
 };
 
 // The checks run when the focus is about to leave an entry field. An entry is accepted when
-// the whole text is a number and its leading number lies within the field's limits
-// (inclusive, fractions counting). Text5 is a display and has no check.
+// the whole text is a number and its value, as the simulator reads it (the user's separators),
+// lies within the field's limits (inclusive, fractions counting). Text5 is a display and has
+// no check.
 class EntryChecks
 {
 public:

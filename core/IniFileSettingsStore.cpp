@@ -1,6 +1,8 @@
 #include "core/IniFileSettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 
 namespace
 {
@@ -26,9 +28,16 @@ QString unquoted(const QString& value)
 IniFileSettingsStore::IniFileSettingsStore(QString path, QString application)
     : m_path(std::move(path)), m_application(std::move(application))
 {
+    const QFileInfo info(m_path);
     QFile file(m_path);
-    m_exists = file.open(QIODevice::ReadOnly);
-    if (m_exists)
+    if (!info.exists())
+        m_unavailable = QStringLiteral("there is no setup at %1").arg(m_path);
+    else if (info.isDir())
+        m_unavailable = QStringLiteral("the setup at %1 is a directory, not a file").arg(m_path);
+    else if (!file.open(QIODevice::ReadOnly))
+        m_unavailable =
+            QStringLiteral("cannot read the setup at %1: %2").arg(m_path, file.errorString());
+    else
         m_values = parse(file.readAll());
 }
 
@@ -36,7 +45,10 @@ QHash<QString, QString> IniFileSettingsStore::parse(const QByteArray& contents)
 {
     QHash<QString, QString> values;
     QString section;
-    const QString text = QString::fromUtf8(contents);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(contents);
+    if (utf8.hasError())
+        text = QString::fromLatin1(contents);
     for (QString line : text.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);

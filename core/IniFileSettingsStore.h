@@ -15,7 +15,7 @@
 // backslashes). Blanks around the value are dropped; a value wrapped in double quotes keeps
 // everything between them, blanks included, with \" standing for " and \\ for \.
 // Section and key names are compared without regard to case. Lines starting with ; or # are
-// comments.
+// comments. A file that is not UTF-8 is read as Latin-1, so that every byte stands for itself.
 //
 // Given an application name, the file answers for that application only; given none (a file
 // named on the command line), it answers for any.
@@ -27,14 +27,13 @@ public:
     std::optional<QString> value(const QString& application, const QString& section,
                                  const QString& key) const override;
     QString location() const override { return m_path; }
-
-    bool exists() const { return m_exists; }
+    std::optional<QString> unavailable() const override { return m_unavailable; }
 
     static QHash<QString, QString> parse(const QByteArray& contents); // "section/key" -> text
 
 private:
     QString m_path;
     QString m_application;
-    bool m_exists = false;
+    std::optional<QString> m_unavailable;
     QHash<QString, QString> m_values;
 };

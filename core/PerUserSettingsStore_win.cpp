@@ -22,6 +22,13 @@ public:
         return registry.value(path).toString();
     }
     QString location() const override { return m_key; }
+    std::optional<QString> unavailable() const override
+    {
+        const QSettings registry(m_key, QSettings::NativeFormat);
+        if (registry.allKeys().isEmpty())
+            return QStringLiteral("there is no setup at %1").arg(m_key);
+        return std::nullopt;
+    }
 
 private:
     QString m_key;

@@ -15,6 +15,8 @@ QString describe(ErrorKind kind)
         return QStringLiteral("port refused");
     case ErrorKind::LaunchFailed:
         return QStringLiteral("program not started");
+    case ErrorKind::NoSetup:
+        return QStringLiteral("no setup");
     }
     return {};
 }

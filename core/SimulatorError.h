@@ -11,6 +11,7 @@ enum class ErrorKind {
     TimerRefused,    // an interval the timer facility cannot run
     PortRefused,     // an operation the serial port refused
     LaunchFailed,    // a program the launcher could not start
+    NoSetup,         // the settings store cannot be read at all
 };
 
 QString describe(ErrorKind kind);

@@ -3,6 +3,7 @@
 #include "core/Form1.h"
 #include "core/Int16.h"
 #include "core/SettingsStore.h"
+#include "core/SimulatorError.h"
 
 #include <algorithm>
 
@@ -33,6 +34,10 @@ qint16 StartupConfiguration::readCount(const char* key) const
 
 void StartupConfiguration::Form_Load()
 {
+    // Without a store every key would read absent: say what is the matter instead.
+    if (const std::optional<QString> why = m_store.unavailable())
+        throw SimulatorError(ErrorKind::NoSetup,
+                             *why + QStringLiteral("; the fields keep the window's values"));
     const qint16 kTrons = readCount("NumKTron");
     const qint16 modbus = readCount("NumModbus");
     const qint16 sixB = readCount("Num6B");

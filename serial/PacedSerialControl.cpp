@@ -83,7 +83,7 @@ void PacedSerialControl::finishCurrentLine()
         return;
     m_pacer->dropAfterCurrentLine();
     if (const QByteArray rest = m_pacer->takeAll(); !rest.isEmpty())
-        m_device->deliver(rest);
+        deliver(rest);
     m_handOver->cancel();
 }
 
@@ -91,9 +91,19 @@ void PacedSerialControl::handOver()
 {
     if (!m_pacer)
         return;
-    if (const QByteArray due = m_pacer->takeDue(m_clock.nowNs()); !due.isEmpty())
-        m_device->deliver(due);
+    const qint64 now = m_clock.nowNs();
+    // After the program was stopped for a while (SIGSTOP, a stalled machine) the wire goes on
+    // at its rate from now: what waits is not handed over in one burst.
+    m_pacer->resumeIfStalled(now);
+    if (const QByteArray due = m_pacer->takeDue(now); !due.isEmpty())
+        deliver(due);
     arm();
+}
+
+void PacedSerialControl::deliver(const QByteArray& bytes)
+{
+    m_bytesHandedOver += bytes.size();
+    m_device->deliver(bytes);
 }
 
 void PacedSerialControl::arm()

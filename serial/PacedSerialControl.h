@@ -43,6 +43,8 @@ public:
     // Characters the wire has yet to send, queued here or handed over.
     qint64 backlogBytes() const;
     qint64 dataStringsLeftOut() const { return m_gate ? m_gate->dataStringsLeftOut() : 0; }
+    // Every byte handed to the device since the program started.
+    qint64 bytesHandedOver() const { return m_bytesHandedOver; }
 
 protected:
     void openDevice(qint16 port, const LineSettings& settings) override;
@@ -54,6 +56,7 @@ protected:
 
 private:
     void handOver();
+    void deliver(const QByteArray& bytes);
     void arm();
     void deviceGone(const QString& reason);
     // Runs `action` from the event loop, outside any write or tick.
@@ -72,4 +75,5 @@ private:
     bool m_tickLetThrough = true;
     bool m_nextLineOpensDataString = false;
     bool m_failing = false;
+    qint64 m_bytesHandedOver = 0;
 };

@@ -6,6 +6,7 @@
 namespace
 {
 constexpr qint64 minimumSleepNs = 16'000'000;
+constexpr qint64 stallNs = 100'000'000;
 } // namespace
 
 Pacer::Pacer(double charactersPerSecond) : m_nsPerChar(1e9 / charactersPerSecond) {}
@@ -61,6 +62,19 @@ std::optional<qint64> Pacer::nextDataStringStartNs() const
         if (entry->opensDataString && (entry != m_queue.begin() || m_headSent == 0))
             return entry->startNs;
     return std::nullopt;
+}
+
+void Pacer::resumeIfStalled(qint64 nowNs)
+{
+    if (m_queue.empty())
+        return;
+    const qint64 late = nowNs - startOf(m_queue.front(), m_headSent);
+    if (late <= stallNs)
+        return;
+    for (Entry& entry : m_queue)
+        entry.startNs += late;
+    m_idleAtNs += late;
+    m_releasedEndNs = std::max(m_releasedEndNs, nowNs);
 }
 
 QByteArray Pacer::takeAll()

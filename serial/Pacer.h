@@ -28,6 +28,9 @@ public:
     // the same.
     std::optional<qint64> nextHandOverNs(qint64 nowNs) const;
 
+    // When the next byte is overdue by more than 100 ms (the program was stopped, or the machine
+    // stalled), the wire takes up from now: what waits goes at the line rate, not at once.
+    void resumeIfStalled(qint64 nowNs);
     // Leaves only the rest of the line being sent: a line is never cut short.
     void dropAfterCurrentLine();
     // Everything still queued, at once.

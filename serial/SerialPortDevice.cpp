@@ -1,7 +1,7 @@
 #include "serial/SerialPortDevice.h"
 
 #include "core/SimulatorError.h"
-#include "serial/DeviceLock.h"
+#include "serial/DeviceAccess.h"
 
 namespace
 {
@@ -65,15 +65,19 @@ void SerialPortDevice::open(qint16 port, const LineSettings& settings)
     m_device.setPortName(m_map.devicePath(port));
     if (!m_device.open(QIODevice::WriteOnly)) {
         // QSerialPort says the system's reason, except for its own lock file.
-        const QString reason = m_device.error() == QSerialPort::PermissionError &&
-                                       m_device.errorString().contains(QLatin1String("lock"))
-                                   ? QStringLiteral("the device is in use by another program")
-                                   : m_device.errorString();
+        const bool permission = m_device.error() == QSerialPort::PermissionError;
+        QString reason = permission && m_device.errorString().contains(QLatin1String("lock"))
+                             ? QStringLiteral("the device is in use by another program")
+                             : m_device.errorString();
         m_device.clearError();
+        if (const auto hint =
+                permission ? DeviceAccess::permissionHint(m_map.devicePath(port)) : std::nullopt;
+            hint && !reason.contains(QLatin1String("in use")))
+            reason += QStringLiteral(" (%1)").arg(*hint);
         refuse(port, reason);
     }
     // The lock file goes by the name given; this lock goes by the device itself.
-    if (const std::optional<QString> held = lockExclusively(m_device.handle())) {
+    if (const std::optional<QString> held = DeviceAccess::lockExclusively(m_device.handle())) {
         m_device.close();
         refuse(port, *held);
     }

@@ -42,6 +42,8 @@ std::unique_ptr<VirtualLine> VirtualLine::create(const Clock& clock, const QStri
     if (openpty(&master, &slave, name, &raw, nullptr) != 0)
         cannot(QStringLiteral("cannot create a pseudo-terminal for the virtual line: %1")
                    .arg(systemReason()));
+    // The line is the user's own: no one else may read it or write to it.
+    ::fchmod(slave, S_IRUSR | S_IWUSR);
     // The slave is opened by the reader; keeping it open here would hide the reader's absence.
     ::close(slave);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);

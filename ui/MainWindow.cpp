@@ -45,7 +45,7 @@ void setBackground(QWidget* control, const QColor& colour)
 
 MainWindow::MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent)
     : QWidget(parent), m_form(form), m_simulator(simulator), m_launcher(launcher),
-      m_presentRefusal([this](const EntryRefusal& refusal) {
+      m_presentRefusal([this](int, const EntryRefusal& refusal) {
           showMessageBox(this, refusal.title, refusal.message);
       }),
       m_endProgram([] { QCoreApplication::exit(0); })
@@ -265,10 +265,11 @@ bool MainWindow::checkField(QWidget* field)
     const auto found = std::find(m_text.begin(), m_text.end(), field);
     if (found == m_text.end())
         return true;
-    const auto refusal = m_simulator.validate(int(found - m_text.begin()) + 1);
+    const int number = int(found - m_text.begin()) + 1;
+    const auto refusal = m_simulator.validate(number);
     if (!refusal)
         return true;
-    m_presentRefusal(*refusal);
+    m_presentRefusal(number, *refusal);
     return false;
 }
 

@@ -32,9 +32,9 @@ public:
     MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Shows a refused entry to the operator and returns when the operator has seen it: by
-    // default the field's message box.
-    using RefusalPresenter = std::function<void(const EntryRefusal&)>;
+    // Shows a refused entry of field `field` (1..8) to the operator and returns when the
+    // operator has seen it: by default the field's message box.
+    using RefusalPresenter = std::function<void(int field, const EntryRefusal&)>;
     void setRefusalPresenter(RefusalPresenter presenter);
     // Ends the program: by default the event loop is left with code 0.
     using ProgramEnd = std::function<void()>;

@@ -62,7 +62,9 @@ void ConversionsTest::toInt16_data()
         << "32767.5" << 0 << std::optional(ErrorKind::Overflow);
     QTest::newRow("40000") << "40000" << 0 << std::optional(ErrorKind::Overflow);
     QTest::newRow("-32769") << "-32769" << 0 << std::optional(ErrorKind::Overflow);
-    QTest::newRow("huge") << "1e400" << 0 << std::optional(ErrorKind::Overflow);
+    QTest::newRow("beyond a double: not a number")
+        << "1e400" << 0 << std::optional(ErrorKind::TypeMismatch);
+    QTest::newRow("below the smallest double: 0") << "1e-400" << 0 << none();
     QTest::newRow("empty") << "" << 0 << std::optional(ErrorKind::TypeMismatch);
     QTest::newRow("letters") << "abc" << 0 << std::optional(ErrorKind::TypeMismatch);
     QTest::newRow("trailing letters") << "12abc" << 0 << std::optional(ErrorKind::TypeMismatch);

@@ -61,10 +61,11 @@ void EntryChecksTest::limits_data()
     row(8, "63536", true);
     row(8, "-1", false);
     row(8, "END", false);
-    // Numeric as a whole (1000), but judged by its leading number, which stops at the comma.
+    // Judged by the value the simulator will use, grouping separators read: 1000.
     row(1, "1,000", false);
-    row(3, "1,000", false);
+    row(3, "1,000", true);
     row(6, "1,000", true);
+    row(3, "600,000", false);
 }
 
 void EntryChecksTest::limits()

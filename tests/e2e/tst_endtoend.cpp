@@ -90,6 +90,17 @@ struct Tool {
     const QByteArray& readErr() { return err += process.readAllStandardError(); }
 };
 
+// The run's summary on standard error, as a truthful one reads for these figures.
+QByteArray summary(int sent, int leftOut, qsizetype bytes, int errors)
+{
+    const auto count = [](qint64 n, const char* what) {
+        return QByteArray::number(n) + ' ' + what + (n == 1 ? "" : "s");
+    };
+    return "dryx-plc-test: Summary: " + count(sent, "data string") + " sent, " +
+           QByteArray::number(leftOut) + " left out; " + count(bytes, "byte") + " on the line; " +
+           count(errors, "error") + " reported\n";
+}
+
 // The bytes every traced line stands for: the trace and the line must agree.
 QByteArray bytesOfTrace(const QByteArray& trace)
 {
@@ -133,11 +144,12 @@ private slots:
         QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.process.exitCode(), 0);
         tool.readOut();
-        QCOMPARE(tool.readErr(), QByteArray());
 
         // The whole run: data strings with the alarm clear until the alarm was raised, then
         // with it raised; exactly what the trace says was written, nothing torn.
         const QByteArray received = pty.poll();
+        QCOMPARE(tool.readErr(),
+                 summary(int(received.size() / clear.size()), 0, received.size(), 0));
         QVERIFY(received.startsWith(clear));
         QByteArray expected;
         qsizetype at = 0;
@@ -193,7 +205,8 @@ private slots:
             reader.arrivalOf(first.size() + second.size() - 1) - reader.arrivalOf(first.size());
         QVERIFY2(sending >= 40, qPrintable(QString::number(sending)));
         QCOMPARE(tool.readErr(), QByteArray("virtual serial line: ") +
-                                     tool.err.mid(21, tool.err.indexOf('\n') - 21) + '\n');
+                                     tool.err.mid(21, tool.err.indexOf('\n') - 21) + '\n' +
+                                     summary(2, 0, first.size() + second.size(), 0));
     }
 
     // 200 points a page, two pages, 1 ms page gap: far more than 960 characters a second. Whole
@@ -253,22 +266,26 @@ private slots:
         second.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
                       QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start"),
                       QStringLiteral("--duration"), QStringLiteral("0.2")});
+        // --start that cannot start ends the run at once, status 1: nothing would be sent.
         QVERIFY(second.finished());
+        QCOMPARE(second.process.exitCode(), 1);
         QCOMPARE(second.readErr(),
                  QStringLiteral("dryx-plc-test: Start: Cannot open Com Port 1 (%1): the device "
                                 "is in use by another program (port refused)\n")
-                     .arg(pty.slavePath())
-                     .toUtf8());
+                         .arg(pty.slavePath())
+                         .toUtf8() +
+                     summary(0, 0, 0, 1));
         holder.send("quit");
         QVERIFY(holder.finished());
 
         QVERIFY(absent.finished());
-        QCOMPARE(absent.process.exitCode(), 0);
+        QCOMPARE(absent.process.exitCode(), 1);
         QCOMPARE(absent.readErr(),
                  QStringLiteral("dryx-plc-test: Start: Cannot open Com Port 3 (%1): No such file "
                                 "or directory (port refused)\n")
-                     .arg(missing)
-                     .toUtf8());
+                         .arg(missing)
+                         .toUtf8() +
+                     summary(0, 0, 0, 1));
     }
 
     void aDeviceGoneMidRunStopsTheRunOnce()
@@ -308,8 +325,9 @@ private slots:
         QVERIFY(back.poll().startsWith(values + "0\r\n0\r\n" + terminator));
         tool.send("quit");
         QVERIFY(tool.finished());
-        QCOMPARE(tool.process.exitCode(), 0);
-        QCOMPARE(tool.readErr().count('\n'), 1);
+        QCOMPARE(tool.process.exitCode(), 1); // the line failing is an error of the run
+        QCOMPARE(tool.readErr().count('\n'), 2);
+        QVERIFY2(tool.err.endsWith(" 1 error reported\n"), tool.err.constData());
     }
 
     void badUsageEndsWithStatus2_data()
@@ -325,8 +343,8 @@ private slots:
                                                       "(see --help)\n");
         QTest::newRow("missing settings")
             << QStringList{QStringLiteral("--settings"), QStringLiteral("/nonexistent/setup.ini")}
-            << QByteArray("dryx-plc-test: --settings: cannot read \"/nonexistent/setup.ini\": no "
-                          "such file\n");
+            << QByteArray("dryx-plc-test: --settings: there is no setup at "
+                          "/nonexistent/setup.ini\n");
     }
 
     void badUsageEndsWithStatus2()

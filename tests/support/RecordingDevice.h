@@ -46,8 +46,9 @@ public:
     void open(qint16 port, const LineSettings&) override
     {
         if (refuseOpen)
-            throw SimulatorError(ErrorKind::PortRefused,
-                                 QStringLiteral("Cannot open %1: No such device").arg(describe(port)));
+            throw SimulatorError(
+                ErrorKind::PortRefused,
+                QStringLiteral("Cannot open %1: No such device").arg(describe(port)));
         opened.append(port);
     }
     void close() override { ++closes; }

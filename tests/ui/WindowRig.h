@@ -41,7 +41,7 @@ struct WindowRig {
         window = std::make_unique<MainWindow>(sim.form, sim.simulator, launcher);
         if (recordRefusals)
             window->setRefusalPresenter(
-                [this](const EntryRefusal& refusal) { refusals.append(refusal); });
+                [this](int, const EntryRefusal& refusal) { refusals.append(refusal); });
         window->setProgramEnd([this] { ++programEnds; });
     }
     bool showActive()
