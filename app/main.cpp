@@ -22,7 +22,8 @@ bool displayAvailable()
         const char* value = std::getenv(name);
         return value && *value;
     };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY");
+    // A platform named outright (QT_QPA_PLATFORM=offscreen, vnc, ...) needs no display.
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 #endif
 }
 } // namespace

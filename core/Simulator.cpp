@@ -1,5 +1,6 @@
 #include "core/Simulator.h"
 
+#include "core/ErrorReporter.h"
 #include "core/Form1.h"
 #include "core/SimulatorError.h"
 #include "core/TimerFacility.h"
@@ -8,9 +9,9 @@
 
 Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
                      ErrorReporter& reporter, const Conversions& rules)
-    : m_form(form), m_timers(timers), m_dispatcher(reporter), m_startup(form, store, rules),
-      m_transmitters(form, rules), m_switchers(form, rules), m_runControl(form, rules),
-      m_alarmButtons(form), m_entryChecks(rules)
+    : m_form(form), m_timers(timers), m_reporter(reporter), m_dispatcher(reporter),
+      m_startup(form, store, rules), m_transmitters(form, rules), m_switchers(form, rules),
+      m_runControl(form, rules), m_alarmButtons(form), m_entryChecks(rules)
 {
     m_timers.setTickHandler([this](int timer) { onTick(timer); });
 }
@@ -23,7 +24,16 @@ Simulator::~Simulator()
 
 bool Simulator::Form_Load()
 {
-    return m_dispatcher.run(QStringLiteral("Start-up"), [this] { m_startup.Form_Load(); });
+    const QString action = QStringLiteral("Start-up");
+    if (!m_dispatcher.run(action, [this] { m_startup.Form_Load(); }))
+        return false;
+    // Sent as stored, but the receiver frames on CR LF: a line break inside splits the line.
+    if (m_form.Text8.text().contains(QLatin1Char('\r')) ||
+        m_form.Text8.text().contains(QLatin1Char('\n')))
+        m_reporter.notice(action, QStringLiteral("the data terminator of the setup holds a line "
+                                                 "break (CR or LF); it is sent as it stands, and "
+                                                 "the receiver will see more than one line"));
+    return true;
 }
 
 bool Simulator::Command1_Click()

@@ -49,6 +49,7 @@ private:
 
     Form1& m_form;
     TimerFacility& m_timers;
+    ErrorReporter& m_reporter;
     Dispatcher m_dispatcher;
     StartupConfiguration m_startup;
     PageTransmitters m_transmitters;

@@ -25,6 +25,9 @@ public:
     {
         advanceTo(std::chrono::nanoseconds(m_nowNs) + span);
     }
+    // Time passes while the program sees none of it (the process was stopped, the machine
+    // stalled): what fell due meanwhile rings late, all at the next advance.
+    void stall(std::chrono::nanoseconds span) { m_nowNs += span.count(); }
 
 private:
     class VirtualAlarm;

@@ -72,6 +72,7 @@ struct SimulatorOnLine {
     Form1 form{timers, port};
     Simulator simulator{form, store, timers, reporter, rules};
     QList<TickRecord> ticks;
+    QStringList tickTimes; // "Timer4 1000"
 
     SimulatorOnLine()
     {
@@ -79,8 +80,10 @@ struct SimulatorOnLine {
         port.setNoticeHandler([this](const QString& notice) {
             reporter.notice(QStringLiteral("Data transmission"), notice);
         });
-        simulator.setTickTrace(
-            [this](qint64, const Timer&, const TickRecord& tick) { ticks.append(tick); });
+        simulator.setTickTrace([this](qint64 ms, const Timer& timer, const TickRecord& tick) {
+            ticks.append(tick);
+            tickTimes.append(QStringLiteral("%1 %2").arg(timer.name()).arg(ms));
+        });
     }
 };
 
@@ -428,6 +431,38 @@ private slots:
         QVERIFY(rig.reporter.notices[0].startsWith(QLatin1String(
             "Data transmission: the line cannot keep up: the transmitters produce ")));
         QCOMPARE(rig.reporter.reports, rig.reporter.notices);
+    }
+
+    // Stopped for 3 s in the middle of a run (SIGSTOP, SIGCONT): one late tick, not six; the
+    // line that was going out goes on at the line rate from the moment it resumes.
+    void aStalledRunResumesWithoutABurst()
+    {
+        SimulatorOnLine rig;
+        rig.form.Text1.setText(QStringLiteral("200")); // 902 bytes, 940 ms on the wire
+        rig.form.Text3.setText(QStringLiteral("2000"));
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.clock.advanceTo(1100ms); // 105 bytes of the first data string out
+        const qsizetype before = rig.device->bytes().size();
+        rig.clock.stall(3s);
+        rig.clock.advanceBy(0ns);
+        // What was due by 4100 ms is not handed over at once: the wire takes up from now.
+        QCOMPARE(rig.device->bytes().size(), before + 1);
+        rig.clock.advanceTo(4100ms + 500ms);
+        const qint64 expected = before + 1 + 500 * 960 / 1000;
+        QVERIFY2(std::abs(rig.device->bytes().size() - expected) <= 16,
+                 qPrintable(QString::number(rig.device->bytes().size())));
+        rig.clock.advanceTo(10s);
+        // The tick due at 3000 comes once, late; the next keeps its place (5000); none is made
+        // up; the switch to the second data set comes on time.
+        QCOMPARE(rig.tickTimes, QStringList({"Timer4 1000", "Timer4 4100", "Timer4 5000",
+                                             "Timer5 5010", "Timer5 7010", "Timer5 9010"}));
+        // The one made while the line still sends what the stall held up waits, the next is
+        // left out whole; every one that goes is whole.
+        const QList<Received> strings = dataStrings(*rig.device, "63536\r\n");
+        QCOMPARE(strings.size() + rig.port.dataStringsLeftOut(), 6);
+        QCOMPARE(rig.port.dataStringsLeftOut(), 1);
+        for (const Received& string : strings)
+            QCOMPARE(string.bytes.size(), string.bytes.startsWith("1\r\n") ? 902 : 921);
     }
 
     // The notice comes from the event loop, after the tick, never inside a write.

@@ -1,0 +1,344 @@
+// Whole runs of the program as a test rig makes them, and the ways they end: the exit status
+// tells the truth, every end tidies up, a stopped program resumes without a burst, a thousand
+// Start/Stop cycles leave nothing behind, and an unprivileged user is told how to get a device.
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/ToolProcess.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
+namespace
+{
+// The forms of a whole data string of the test setup: the first data set with its two alarm
+// lines, and the second.
+QByteArray firstDataSet()
+{
+    return values + "0\r\n0\r\n" + terminator;
+}
+QByteArray secondDataSet()
+{
+    QByteArray page;
+    for (int i = 11; i <= 20; ++i)
+        page += QByteArray::number(i) + "\r\n";
+    return page + "0\r\n0\r\n" + terminator;
+}
+
+// The line's bytes cut into data strings, each with the moment its first byte arrived.
+struct Arrived {
+    qint64 atMs;
+    QByteArray bytes;
+};
+QList<Arrived> dataStrings(const LineReader& reader, const QByteArray& all)
+{
+    QList<Arrived> strings;
+    qsizetype start = 0;
+    for (qsizetype end; (end = all.indexOf(terminator, start)) >= 0; start = end) {
+        end += terminator.size();
+        strings.append({reader.arrivalOf(start), all.mid(start, end - start)});
+    }
+    return strings;
+}
+
+qint64 residentKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+qsizetype openFiles(pid_t pid)
+{
+    return QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot).size();
+}
+
+// Sends `show` and waits for its answer: every command before it has been handled then.
+bool settled(Tool& tool)
+{
+    tool.out.clear();
+    tool.send("show");
+    return QTest::qWaitFor([&] { return tool.readOut().endsWith("\nend\n"); }, 20000);
+}
+} // namespace
+
+class RunsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Scripted runs (standard input not a terminal): each with its commands, its exit status,
+    // and what it said on standard error.
+    void exitStatusTellsTheTruth_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("commands");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("said");
+
+        const QStringList run{QStringLiteral("--virtual-port"), QStringLiteral("--start"),
+                              QStringLiteral("--duration"), QStringLiteral("1.2")};
+        QTest::newRow("as asked") << run << QByteArray() << 0 << QByteArray(" 0 errors reported\n");
+        QTest::newRow("a refused entry")
+            << run << QByteArray("set Text1 5\n") << 1
+            << QByteArray("dryx-plc-test: set Text1: Invalid Data Points: Please insert a number "
+                          ">=10  or  <200.\n");
+        QTest::newRow("an unknown command") << run << QByteArray("fly\n") << 1
+                                            << QByteArray("dryx-plc-test: fly: unknown command\n");
+        QTest::newRow("a hidden alarm button")
+            << run << QByteArray("alarm 3\n") << 1
+            << QByteArray("dryx-plc-test: alarm 3: alarm button A3 is not shown\n");
+        QTest::newRow("a tick that fails")
+            << run << QByteArray("set alarms 100000\n") << 1
+            << QByteArray("dryx-plc-test: Data transmission (Timer4): Number of Alarms \"100000\" is "
+                          "out of range (overflow)\n");
+        QTest::newRow("start cannot start: at once")
+            << QStringList{QStringLiteral("--port"), QStringLiteral("1=/nonexistent/tty"),
+                           QStringLiteral("--start"), QStringLiteral("--duration"),
+                           QStringLiteral("30")}
+            << QByteArray() << 1
+            << QByteArray("dryx-plc-test: Start: Cannot open Com Port 1 (/nonexistent/tty): No "
+                          "such file or directory (port refused)\n");
+        QTest::newRow("a start-up error")
+            << QStringList{QStringLiteral("--settings"), QStringLiteral("BROKEN"),
+                           QStringLiteral("--virtual-port"), QStringLiteral("--duration"),
+                           QStringLiteral("0.2")}
+            << QByteArray() << 1
+            << QByteArray("holds \"twelve\", not a number (type mismatch)\n");
+        QTest::newRow("an overloaded line is no error")
+            << run + QStringList{QStringLiteral("--set"), QStringLiteral("points=200"),
+                                 QStringLiteral("--set"), QStringLiteral("pagegap=1"),
+                                 QStringLiteral("--set"), QStringLiteral("pages=2"),
+                                 QStringLiteral("--duration"), QStringLiteral("3")}
+            << QByteArray() << 0 << QByteArray("the line cannot keep up");
+        QTest::newRow("bad usage") << QStringList{QStringLiteral("--duration"), QStringLiteral("x")}
+                                   << QByteArray() << 2
+                                   << QByteArray("dryx-plc-test: --duration: expects a number of "
+                                                 "seconds, e.g. --duration 60\n");
+    }
+
+    void exitStatusTellsTheTruth()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, commands);
+        QFETCH(int, status);
+        QFETCH(QByteArray, said);
+        QTemporaryDir dir;
+        const QString broken = dir.filePath(QStringLiteral("broken.ini"));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[setup]\nNumKTron=twelve\n");
+        file.close();
+        arguments.replaceInStrings(QStringLiteral("BROKEN"), broken);
+        if (!arguments.contains(QStringLiteral("--settings")))
+            arguments << QStringLiteral("--settings") << writeSetup(dir);
+        Tool tool;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        tool.start(arguments);
+        QVERIFY(tool.process.waitForStarted());
+        tool.process.write(commands);
+        tool.process.closeWriteChannel();
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.process.exitCode(), status);
+        QVERIFY2(tool.readErr().contains(said), tool.err.constData());
+        if (status != 2) // a run that ran ends with its summary
+            QVERIFY2(tool.err.contains("\ndryx-plc-test: Summary: ") ||
+                         tool.err.startsWith("dryx-plc-test: Summary: "),
+                     tool.err.constData());
+        if (arguments.contains(QStringLiteral("30")))
+            QVERIFY2(elapsed.elapsed() < 10000, "did not end at once");
+    }
+
+    // SIGINT, SIGTERM and SIGHUP, with the window or without: the line finished, the port
+    // closed, the virtual line's link removed, the device free for the next program, status 0.
+    void everyEndIsTidy_data()
+    {
+        QTest::addColumn<bool>("headless");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("device");
+        for (const bool headless : {true, false}) {
+            for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+                QTest::addRow("%s, signal %d, virtual line", headless ? "headless" : "window",
+                              signal)
+                    << headless << signal << false;
+            QTest::addRow("%s, SIGTERM, device", headless ? "headless" : "window")
+                << headless << int(SIGTERM) << true;
+        }
+    }
+
+    void everyEndIsTidy()
+    {
+        QFETCH(bool, headless);
+        QFETCH(int, signal);
+        QFETCH(bool, device);
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("dryx-line"));
+        PseudoTerminal pty;
+        pty.closeSlave();
+        QStringList arguments{QStringLiteral("--settings"), writeSetup(dir),
+                              QStringLiteral("--start")};
+        arguments << (device ? QStringList{QStringLiteral("--port"),
+                                           QStringLiteral("1=") + pty.slavePath()}
+                             : QStringList{QStringLiteral("--virtual-port=") + link});
+        Tool tool;
+        tool.start(arguments, headless); // the window on Qt's offscreen platform
+        QVERIFY(tool.process.waitForStarted());
+        QByteArray received;
+        std::unique_ptr<LineReader> reader;
+        if (!device) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+            reader = std::make_unique<LineReader>(link);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT((device ? pty.poll() : reader->poll()).endsWith(terminator),
+                                 10000);
+        if (!headless) { // the window reads no commands: this is the window indeed
+            tool.send("show");
+            QTest::qWait(300);
+            QCOMPARE(tool.readOut(), QByteArray());
+        }
+        ::kill(tool.pid(), signal);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.process.exitCode(), 0);
+        received = device ? pty.poll() : reader->poll();
+        QVERIFY(received.endsWith(terminator)); // whole data strings, none cut
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QVERIFY2(tool.readErr().contains("dryx-plc-test: Summary: "), tool.err.constData());
+        if (device) {
+            // The device and its lock are free: the next program opens it.
+            Tool next;
+            next.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                        QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start"),
+                        QStringLiteral("--duration"), QStringLiteral("1.2")});
+            QVERIFY(next.finished());
+            QCOMPARE(next.process.exitCode(), 0);
+            QVERIFY(pty.poll().size() > received.size());
+        }
+    }
+
+    // Stopped for 3 s (SIGSTOP, SIGCONT): the ticks due meanwhile are not made up in a burst,
+    // every data string stays whole, and the schedule goes on.
+    void aStoppedProgramResumesWithoutABurst()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("dryx-line"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+        LineReader reader(link);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= 2 * firstDataSet().size(), 10000);
+        ::kill(tool.pid(), SIGSTOP);
+        QElapsedTimer stopped;
+        stopped.start();
+        QTest::qWait(3000);
+        const qint64 resumedAt = reader.nowMs();
+        ::kill(tool.pid(), SIGCONT);
+        QTest::qWait(2500);
+        ::kill(tool.pid(), SIGTERM);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+
+        const QList<Arrived> strings = dataStrings(reader, reader.poll());
+        QVERIFY(strings.size() >= 6);
+        qsizetype afterResume = 0, inTheFirst100ms = 0;
+        for (const Arrived& string : strings) {
+            QVERIFY(string.bytes == firstDataSet() || string.bytes == secondDataSet());
+            afterResume += string.atMs >= resumedAt ? 1 : 0;
+            inTheFirst100ms += string.atMs >= resumedAt && string.atMs < resumedAt + 100 ? 1 : 0;
+        }
+        // Six ticks fell due while it was stopped; one is handled late, then 500 ms apart.
+        QVERIFY2(inTheFirst100ms <= 1, qPrintable(QString::number(inTheFirst100ms)));
+        QVERIFY2(afterResume >= 4, qPrintable(QString::number(afterResume)));
+    }
+
+    // A thousand Start/Stop cycles on the virtual line, and a few hundred on a device: no file
+    // descriptor and no memory is left behind.
+    void startStopCyclesLeaveNothingBehind_data()
+    {
+        QTest::addColumn<bool>("device");
+        QTest::addColumn<int>("cycles");
+        QTest::newRow("virtual line") << false << 1000;
+        QTest::newRow("device") << true << 300;
+    }
+
+    void startStopCyclesLeaveNothingBehind()
+    {
+        QFETCH(bool, device);
+        QFETCH(int, cycles);
+        QTemporaryDir dir;
+        PseudoTerminal pty;
+        pty.closeSlave();
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    device ? QStringLiteral("--port=1=") + pty.slavePath()
+                           : QStringLiteral("--virtual-port")});
+        QVERIFY(tool.process.waitForStarted());
+        const QByteArray cycle = "start\nstop\n";
+        tool.process.write(cycle.repeated(cycles / 10));
+        QVERIFY(settled(tool));
+        const qsizetype files = openFiles(tool.pid());
+        const qint64 resident = residentKb(tool.pid());
+        tool.process.write(cycle.repeated(cycles - cycles / 10));
+        QVERIFY(settled(tool));
+        QCOMPARE(openFiles(tool.pid()), files);
+        QVERIFY2(residentKb(tool.pid()) <= resident + 512,
+                 qPrintable(QStringLiteral("%1 kB, then %2 kB")
+                                .arg(resident)
+                                .arg(residentKb(tool.pid()))));
+        QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
+        tool.send("quit");
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+    }
+
+    // An unprivileged user who may not open the device is told which group to join.
+    void anUnprivilegedUserIsToldHowToGetTheDevice()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to make a device of the dialout group and run as nobody");
+        const group* dialout = ::getgrnam("dialout");
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!dialout || !nobody)
+            QSKIP("no dialout group or no nobody user on this system");
+        PseudoTerminal pty;
+        QVERIFY(::chown(QFile::encodeName(pty.slavePath()).constData(), 0, dialout->gr_gid) == 0);
+        QVERIFY(::chmod(QFile::encodeName(pty.slavePath()).constData(), 0660) == 0);
+        pty.closeSlave();
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                      QFileDevice::ExeOther));
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        Tool tool;
+        tool.process.setChildProcessModifier([uid, gid] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(99);
+        });
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
+                    QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start")});
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 1);
+        QCOMPARE(tool.readErr(),
+                 QStringLiteral("dryx-plc-test: Start: Cannot open Com Port 1 (%1): Permission "
+                                "denied (the device belongs to the group dialout: join it with "
+                                "`sudo usermod -aG dialout $USER`, then log in again) (port "
+                                "refused)\n")
+                         .arg(pty.slavePath())
+                         .toUtf8() +
+                     summary(0, 0, 0, 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(RunsTest)
+#include "tst_runs.moc"
