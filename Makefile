@@ -10,20 +10,29 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev 
             libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
             fonts-liberation fonts-dejavu-core fonts-lato python3
 
+# What `make wine-test` needs besides: Wine (the wine package for `wine` on the PATH, wine64 for
+# the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
+WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test run bench screenshot format clean
+# Installs those of the Debian packages $(1) that are not installed yet.
+define install-missing
+@missing=$$(for p in $(1); do \
+    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+if [ -n "$$missing" ]; then \
+    echo "Installing missing Debian packages:" $$missing; \
+    $(SUDO) apt-get update -qq && \
+    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+fi
+endef
+
+.PHONY: all deps build test wine-test run bench screenshot format clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
-	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-	    echo "Installing missing Debian packages:" $$missing; \
-	    $(SUDO) apt-get update -qq && \
-	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	$(call install-missing,$(PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -31,6 +40,12 @@ build: deps
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# A Windows program under Wine, started as "c:\program files\dryx\dryx.exe" with COM7 mapped to
+# the virtual line, must receive whole data strings (about 25 s; 1.2 GB of packages, once).
+wine-test: build
+	$(call install-missing,$(WINE_PACKAGES))
+	tests/wine/run_wine_test.sh $(PROGRAM)
 
 # Both on the virtual line (read it with `cat -v /tmp/dryx-line`). With a display: the window.
 # Without one: headless, started, tracing every tick; Ctrl-C stops the run and ends it.
