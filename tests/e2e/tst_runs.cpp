@@ -291,10 +291,14 @@ private slots:
         tool.process.write(cycle.repeated(cycles - cycles / 10));
         QVERIFY(settled(tool));
         QCOMPARE(openFiles(tool.pid()), files);
+#ifdef __SANITIZE_ADDRESS__ // freed memory waits in the sanitizer's quarantine
+        Q_UNUSED(resident);
+#else
         QVERIFY2(residentKb(tool.pid()) <= resident + 512,
                  qPrintable(QStringLiteral("%1 kB, then %2 kB")
                                 .arg(resident)
                                 .arg(residentKb(tool.pid()))));
+#endif
         QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
         tool.send("quit");
         QVERIFY(tool.finished());
