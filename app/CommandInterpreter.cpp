@@ -7,6 +7,7 @@
 #include "core/Form1.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
+#include "ui/OpenDryx.h"
 
 namespace
 {
@@ -21,10 +22,32 @@ std::pair<QString, QString> splitWord(const QString& text)
 }
 } // namespace
 
-CommandInterpreter::CommandInterpreter(Simulator& simulator, QTextStream& out,
+CommandInterpreter::CommandInterpreter(Simulator& simulator, OpenDryx& openDryx, QTextStream& out,
                                        ErrorReporter& reporter, std::function<void()> quit)
-    : m_simulator(simulator), m_out(out), m_reporter(reporter), m_quit(std::move(quit))
+    : m_simulator(simulator), m_openDryx(openDryx), m_out(out), m_reporter(reporter),
+      m_quit(std::move(quit))
 {
+}
+
+QString CommandInterpreter::help()
+{
+    return QStringLiteral(
+        "Commands, one a line (case does not matter):\n"
+        "  start            press Start: open the port, send data strings\n"
+        "  stop             press Stop: halt the timers, close the port\n"
+        "  alarm N          press alarm button AN (1 to 4, as many as are shown)\n"
+        "  set FIELD TEXT   type TEXT into a field and leave it (its check runs); FIELD is\n"
+        "                   Text1..Text8 but Text5, or points, pagegap, gap, pages, alarms,\n"
+        "                   port, terminator; \"quotes\" keep blanks around TEXT\n"
+        "  show             the form state, one Name=Value line each, then \"end\"\n"
+        "  launch           click the picture: start the monitoring application\n"
+        "  help             this list\n"
+        "  quit             end the program, as Close does (no Stop first)\n");
+}
+
+void CommandInterpreter::confirm(const QString& line)
+{
+    m_out << line << Qt::endl;
 }
 
 void CommandInterpreter::execute(const QString& line)
@@ -34,19 +57,43 @@ void CommandInterpreter::execute(const QString& line)
     if (command.isEmpty())
         return;
     if (command == QLatin1String("start") && rest.isEmpty())
-        m_simulator.Command1_Click();
+        start();
     else if (command == QLatin1String("stop") && rest.isEmpty())
-        m_simulator.Command3_Click();
+        stop();
     else if (command == QLatin1String("alarm"))
         alarm(rest);
     else if (command == QLatin1String("set"))
         set(rest);
     else if (command == QLatin1String("show") && rest.isEmpty())
         show();
+    else if (command == QLatin1String("launch") && rest.isEmpty())
+        launch();
+    else if (command == QLatin1String("help") && rest.isEmpty())
+        m_out << help() << Qt::flush;
     else if (command == QLatin1String("quit") && rest.isEmpty())
         m_quit();
     else
-        m_reporter.error(line.trimmed(), QStringLiteral("unknown command"));
+        m_reporter.error(line.trimmed(), QStringLiteral("unknown command (help lists them)"));
+}
+
+void CommandInterpreter::start()
+{
+    if (m_simulator.Command1_Click())
+        confirm(QStringLiteral("started on ") + m_simulator.form().MSComm1.description());
+}
+
+void CommandInterpreter::stop()
+{
+    if (m_simulator.Command3_Click())
+        confirm(QStringLiteral("stopped"));
+}
+
+void CommandInterpreter::launch()
+{
+    QString done;
+    if (m_simulator.run(QStringLiteral("Open DRYX"),
+                        [this, &done] { done = m_openDryx.Picture4_Click(); }))
+        confirm(done);
 }
 
 void CommandInterpreter::alarm(const QString& argument)
@@ -63,7 +110,11 @@ void CommandInterpreter::alarm(const QString& argument)
                          QStringLiteral("alarm button A%1 is not shown").arg(index));
         return;
     }
-    m_simulator.Command4_Click(index);
+    if (m_simulator.Command4_Click(index))
+        confirm(QStringLiteral("alarm %1 %2")
+                    .arg(index)
+                    .arg(m_simulator.form().AlarmState(index) ? QLatin1String("raised")
+                                                              : QLatin1String("cleared")));
 }
 
 void CommandInterpreter::set(const QString& arguments)
@@ -87,11 +138,16 @@ void CommandInterpreter::set(const QString& arguments)
     if (const std::optional<EntryRefusal> refusal = FieldEntry::enter(m_simulator, field, text))
         m_reporter.error(QStringLiteral("set ") + name,
                          refusal->title + QLatin1String(": ") + refusal->message);
+    else
+        confirm(QStringLiteral("Text%1 = %2").arg(field).arg(text));
 }
 
 void CommandInterpreter::show()
 {
-    for (const QString& line : FormStatePrinter::lines(m_simulator.form()))
+    QStringList lines = FormStatePrinter::lines(m_simulator.form());
+    if (m_moreState)
+        lines += m_moreState();
+    for (const QString& line : lines)
         m_out << line << '\n';
     m_out << "end" << Qt::endl;
 }

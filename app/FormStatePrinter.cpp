@@ -36,6 +36,8 @@ QStringList FormStatePrinter::lines(const Form1& form)
     for (int i = 1; i <= Form1::alarmCount; ++i)
         add(QStringLiteral("AlarmState(%1)").arg(i), QString::number(form.AlarmState(i)));
     add(QStringLiteral("SwitchTicks"), QString::number(form.SwitchTicks()));
+    add(QStringLiteral("MSComm1.CommPort"), QString::number(form.MSComm1.commPort()));
+    add(QStringLiteral("MSComm1.Settings"), form.MSComm1.settings());
     add(QStringLiteral("MSComm1.PortOpen"), flag(form.MSComm1.portOpen()));
     return lines;
 }

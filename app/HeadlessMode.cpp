@@ -29,8 +29,9 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
 
     QTextStream out(stdout);
     // `quit` ends the program as "Close" does: no Stop first.
-    CommandInterpreter interpreter(session->simulator(), out, reporter,
+    CommandInterpreter interpreter(session->simulator(), session->openDryx(), out, reporter,
                                    [&session] { session->end(); });
+    interpreter.setMoreState([&session] { return session->lineState(); });
     CommandReader reader(STDIN_FILENO,
                          [&interpreter](const QString& line) { interpreter.execute(line); });
 

@@ -88,6 +88,14 @@ Options Options::parse(const QStringList& arguments)
                 throw UsageError(QStringLiteral("--settings"),
                                  QStringLiteral("expects the path of an INI file"));
             options.settingsFile = value;
+        } else if (isValueOption(argument, QStringLiteral("--wine-com"))) {
+            bool ok = takeValue(arguments, i, QStringLiteral("--wine-com"), &value);
+            const int number = ok ? value.toInt(&ok) : 0;
+            if (!ok || number < 1 || number > 256)
+                throw UsageError(QStringLiteral("--wine-com"),
+                                 QStringLiteral("expects a COM port number from 1 to 256, e.g. "
+                                                "--wine-com 1"));
+            options.wineCom = number;
         } else if (isValueOption(argument, QStringLiteral("--port"))) {
             takeValue(arguments, i, QStringLiteral("--port"), &value);
             addPortMapping(options.ports, value);

@@ -27,6 +27,7 @@ struct Options {
     PortMap ports;
     bool virtualPort = false;
     QString virtualLink;
+    std::optional<int> wineCom; // --wine-com
 
     // Reads the arguments after the program name. Throws UsageError, naming the argument at
     // fault, when they are not usable.

@@ -29,6 +29,7 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
     }
     if (options.virtualPort) {
         std::unique_ptr<VirtualLine> line = VirtualLine::create(m_clock, options.virtualLink);
+        m_virtualLine = line.get();
         // Where the reader is to look, before anything else is said: rigs read this line.
         std::fprintf(stderr, "virtual serial line: %s\n", line->path().toLocal8Bit().constData());
         std::fflush(stderr);
@@ -43,9 +44,47 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
     m_port->setNoticeHandler([&reporter](const QString& notice) {
         reporter.notice(QStringLiteral("Data transmission"), notice);
     });
+    if (m_virtualLine)
+        m_virtualLine->setReceiverHandler(
+            [this](const LineSettings& receiver) { checkReceiver(receiver); });
     m_simulator->setTickTrace(
         [this](qint64 ms, const Timer& timer, const TickRecord& tick) { onTick(ms, timer, tick); });
     m_reporter = &reporter;
+    std::optional<OpenDryx::VirtualLine> line;
+    if (options.virtualPort)
+        line = OpenDryx::VirtualLine{options.virtualLink, options.wineCom};
+    m_openDryx =
+        std::make_unique<OpenDryx>(*m_form, m_rules, m_launcher, m_winePrefix, reporter, line);
+}
+
+// A pseudo-terminal carries the bytes whatever its reader has set; a real line would not.
+void Session::checkReceiver(const LineSettings& receiver)
+{
+    const LineSettings sent = LineSettings::parse(m_form->MSComm1.settings());
+    QStringList differences;
+    if (receiver.bitsPerSecond != sent.bitsPerSecond)
+        differences.append(QStringLiteral("%1 bit/s").arg(receiver.bitsPerSecond));
+    if (receiver.stopBits != sent.stopBits)
+        differences.append(receiver.stopBits == LineSettings::StopBits::Two
+                               ? QStringLiteral("2 stop bits")
+                               : QStringLiteral("1 stop bit"));
+    if (differences.isEmpty())
+        return;
+    m_reporter->notice(QStringLiteral("Data transmission"),
+                       QStringLiteral("the receiver on %1 set %2; the line sends %3: on a real "
+                                      "line it would read garbage")
+                           .arg(m_virtualLine->readerPath(),
+                                differences.join(QLatin1String(" and ")), sent.text()));
+}
+
+QStringList Session::lineState() const
+{
+    if (!m_virtualLine)
+        return {};
+    const std::optional<LineSettings>& receiver = m_virtualLine->receiver();
+    return {QStringLiteral("VirtualLine.Path=") + m_virtualLine->path(),
+            QStringLiteral("VirtualLine.Receiver=") +
+                (receiver ? receiver->text() : QStringLiteral("none"))};
 }
 
 void Session::onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)

@@ -4,6 +4,11 @@
 #include "core/Conversions.h"
 #include "core/PreciseClock.h"
 #include "core/TimerFacility.h"
+#include "ui/OpenDryx.h"
+#include "ui/ProcessLauncher.h"
+#include "ui/WinePrefix.h"
+
+#include <QStringList>
 
 #include <memory>
 
@@ -15,6 +20,8 @@ class SettingsStore;
 class Simulator;
 class StandardErrorReporter;
 class Timer;
+class VirtualLine;
+struct LineSettings;
 struct TickRecord;
 
 // One program run as both modes share it: the clock, the settings store, the line, the form and
@@ -32,6 +39,10 @@ public:
 
     Form1& form() { return *m_form; }
     Simulator& simulator() { return *m_simulator; }
+    // What `show` adds about the virtual line: its path, and the settings its reader has set.
+    QStringList lineState() const;
+    // The launcher picture's click, for the window and the `launch` command.
+    OpenDryx& openDryx() { return *m_openDryx; }
 
     // --start, and --duration's end (which presses Stop, then ends the program). False when
     // --start could not start: nothing would ever be sent, and the program ends at once.
@@ -51,6 +62,7 @@ private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
     void onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick);
+    void checkReceiver(const LineSettings& receiver);
 
     Options m_options;
     Conversions m_rules;
@@ -58,8 +70,12 @@ private:
     TimerFacility m_timers{m_clock};
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<PacedSerialControl> m_port;
+    VirtualLine* m_virtualLine = nullptr; // owned by the port, when it is the line
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<Simulator> m_simulator;
+    WinePrefix m_winePrefix;
+    ProcessLauncher m_launcher{m_winePrefix};
+    std::unique_ptr<OpenDryx> m_openDryx;
     std::unique_ptr<Alarm> m_durationEnd;
     ErrorReporter* m_reporter = nullptr;
     qint64 m_dataStringsSent = 0;

@@ -9,7 +9,6 @@
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxErrorReporter.h"
 #include "ui/Pictures.h"
-#include "ui/ProcessLauncher.h"
 
 #include <QApplication>
 
@@ -28,8 +27,7 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
         reporter.error(error.action(), error.message()); // bad usage: the line says it all
         return 2;
     }
-    ProcessLauncher launcher;
-    MainWindow window(session->form(), session->simulator(), launcher);
+    MainWindow window(session->form(), session->simulator(), session->openDryx());
     window.setProgramEnd([&session] { session->end(); });
     // A refused entry shows its field's box, and counts among the run's errors.
     window.setRefusalPresenter([&](int field, const EntryRefusal& refusal) {

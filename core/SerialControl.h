@@ -47,6 +47,8 @@ public:
     void setSettings(const QString& text);
     bool portOpen() const { return m_open; }
     void setPortOpen(bool open);
+    // The port as messages name it, e.g. "Com Port 1 (/dev/ttyUSB0)".
+    QString description() const { return describePort(m_commPort); }
 
     [[nodiscard]] Tick beginTick();
     // One line, inside a tick. Each character becomes one byte, in order, nothing added.

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "core/LineSettings.h"
 #include "serial/SerialDevice.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
+class Alarm;
 class Clock;
 
 // The built-in virtual line: a pseudo-terminal pair. The tool holds the master side and writes;
@@ -16,13 +20,18 @@ class Clock;
 //
 // Like a wire, the line never waits for its reader: bytes sent while nobody has the slave open,
 // or while the reader lets its buffer fill up, are lost, and nothing piles up.
+//
+// Unlike a wire, a pseudo-terminal carries the bytes whatever speed its reader has set, so a
+// receiver set up wrong would go unseen: the line looks at the settings its reader has set
+// (every 100 ms: the speed and the stop bits, which the master side shows; the pair is always 8
+// data bits without parity) and tells of each change.
 class VirtualLine final : public SerialDevice
 {
 public:
     // Creates the pair, and the link to it when `link` is not empty (replacing an existing
     // link, never a file that is not one). Throws UsageError when it cannot (no pseudo-terminals
     // on this system, a link that cannot be made).
-    static std::unique_ptr<VirtualLine> create(const Clock& clock, const QString& link);
+    static std::unique_ptr<VirtualLine> create(Clock& clock, const QString& link);
     ~VirtualLine() override;
     VirtualLine(const VirtualLine&) = delete;
     VirtualLine& operator=(const VirtualLine&) = delete;
@@ -39,10 +48,21 @@ public:
 
     bool readerPresent() const;
     qint64 bytesLost() const { return m_lost; }
+    // Where a reader opens the line: the link, or the device itself.
+    QString readerPath() const { return m_link.isEmpty() ? m_path : m_link; }
+
+    // The settings the reader has set, as last looked at; nothing while there is no reader.
+    const std::optional<LineSettings>& receiver() const { return m_receiver; }
+    // Told when a reader comes, and whenever it sets the line up anew.
+    void setReceiverHandler(std::function<void(const LineSettings&)> handler)
+    {
+        m_receiverHandler = std::move(handler);
+    }
 
 private:
-    VirtualLine(const Clock& clock, int master, QString path, QString link);
+    VirtualLine(Clock& clock, int master, QString path, QString link);
     void discardInput();
+    void lookAtReceiver();
     void discardUnread();
 
     const Clock& m_clock;
@@ -52,4 +72,7 @@ private:
     qint64 m_lost = 0;
     bool m_hadReader = false;
     qint64 m_lookedAtNs = -1;
+    std::optional<LineSettings> m_receiver;
+    std::function<void(const LineSettings&)> m_receiverHandler;
+    std::unique_ptr<Alarm> m_receiverLook;
 };

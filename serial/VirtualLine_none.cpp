@@ -1,16 +1,17 @@
 #include "serial/VirtualLine.h"
 
+#include "core/Clock.h"
 #include "core/UsageError.h"
 
 // A system without pseudo-terminals has no virtual line.
-std::unique_ptr<VirtualLine> VirtualLine::create(const Clock&, const QString&)
+std::unique_ptr<VirtualLine> VirtualLine::create(Clock&, const QString&)
 {
     throw UsageError(QStringLiteral("--virtual-port"),
                      QStringLiteral("this system has no pseudo-terminals: the virtual line is not "
                                     "available"));
 }
 
-VirtualLine::VirtualLine(const Clock& clock, int master, QString path, QString link)
+VirtualLine::VirtualLine(Clock& clock, int master, QString path, QString link)
     : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link))
 {
 }
@@ -33,4 +34,5 @@ void VirtualLine::deliver(const QByteArray& bytes)
 }
 
 void VirtualLine::discardInput() {}
+void VirtualLine::lookAtReceiver() {}
 void VirtualLine::discardUnread() {}

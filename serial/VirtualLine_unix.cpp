@@ -17,6 +17,23 @@
 namespace
 {
 constexpr qint64 readerLookNs = 50'000'000;
+constexpr qint64 receiverLookNs = 100'000'000;
+
+qint32 bitsPerSecondOf(speed_t speed)
+{
+    static const std::pair<speed_t, qint32> speeds[] = {
+        {B0, 0},           {B50, 50},           {B75, 75},           {B110, 110},
+        {B134, 134},       {B150, 150},         {B200, 200},         {B300, 300},
+        {B600, 600},       {B1200, 1200},       {B1800, 1800},       {B2400, 2400},
+        {B4800, 4800},     {B9600, 9600},       {B19200, 19200},     {B38400, 38400},
+        {B57600, 57600},   {B115200, 115200},   {B230400, 230400},   {B460800, 460800},
+        {B921600, 921600}, {B1000000, 1000000}, {B2000000, 2000000}, {B4000000, 4000000},
+    };
+    for (const auto& [code, bitsPerSecond] : speeds)
+        if (code == speed)
+            return bitsPerSecond;
+    return -1;
+}
 
 QString systemReason()
 {
@@ -29,7 +46,7 @@ QString systemReason()
 }
 } // namespace
 
-std::unique_ptr<VirtualLine> VirtualLine::create(const Clock& clock, const QString& link)
+std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& link)
 {
     termios raw{};
     cfmakeraw(&raw);
@@ -70,9 +87,29 @@ std::unique_ptr<VirtualLine> VirtualLine::create(const Clock& clock, const QStri
     return std::unique_ptr<VirtualLine>(new VirtualLine(clock, master, path, link));
 }
 
-VirtualLine::VirtualLine(const Clock& clock, int master, QString path, QString link)
-    : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link))
+VirtualLine::VirtualLine(Clock& clock, int master, QString path, QString link)
+    : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link)),
+      m_receiverLook(clock.makeAlarm([this] { lookAtReceiver(); }))
 {
+    m_receiverLook->set(clock.nowNs() + receiverLookNs);
+}
+
+void VirtualLine::lookAtReceiver()
+{
+    m_receiverLook->set(m_clock.nowNs() + receiverLookNs);
+    std::optional<LineSettings> seen;
+    termios settings{};
+    if (readerPresent() && ::tcgetattr(m_master, &settings) == 0) {
+        seen = LineSettings{};
+        seen->bitsPerSecond = bitsPerSecondOf(cfgetospeed(&settings));
+        seen->stopBits =
+            settings.c_cflag & CSTOPB ? LineSettings::StopBits::Two : LineSettings::StopBits::One;
+    }
+    if (seen == m_receiver)
+        return;
+    m_receiver = seen;
+    if (seen && m_receiverHandler)
+        m_receiverHandler(*seen);
 }
 
 VirtualLine::~VirtualLine()

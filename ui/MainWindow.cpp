@@ -6,9 +6,9 @@
 #include "ui/FocusLeaveGuard.h"
 #include "ui/FormLayout.h"
 #include "ui/LampWidget.h"
-#include "ui/Launcher.h"
 #include "ui/Look.h"
 #include "ui/MessageBox.h"
+#include "ui/OpenDryx.h"
 #include "ui/PanelWidget.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
@@ -43,8 +43,8 @@ void setBackground(QWidget* control, const QColor& colour)
 
 } // namespace
 
-MainWindow::MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent)
-    : QWidget(parent), m_form(form), m_simulator(simulator), m_launcher(launcher),
+MainWindow::MainWindow(Form1& form, Simulator& simulator, OpenDryx& openDryx, QWidget* parent)
+    : QWidget(parent), m_form(form), m_simulator(simulator), m_openDryx(openDryx),
       m_presentRefusal([this](int, const EntryRefusal& refusal) {
           showMessageBox(this, refusal.title, refusal.message);
       }),
@@ -275,12 +275,7 @@ bool MainWindow::checkField(QWidget* field)
 
 void MainWindow::Picture4_Click()
 {
-    const QString path = QLatin1String(launchPath);
-    m_simulator.run(QStringLiteral("Open DRYX"), [this, &path] {
-        if (const auto reason = m_launcher.start(path))
-            throw SimulatorError(ErrorKind::LaunchFailed,
-                                 QStringLiteral("cannot start \"%1\": %2").arg(path, *reason));
-    });
+    m_simulator.run(QStringLiteral("Open DRYX"), [this] { m_openDryx.Picture4_Click(); });
 }
 
 void MainWindow::Command2_Click()

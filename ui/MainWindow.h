@@ -11,7 +11,7 @@
 class FocusLeaveGuard;
 class Form1;
 class LampWidget;
-class Launcher;
+class OpenDryx;
 class PictureButton;
 class QLabel;
 class QLineEdit;
@@ -27,9 +27,7 @@ class MainWindow : public QWidget, public FormObserver
     Q_OBJECT
 public:
     static constexpr const char* caption = "DRYX PLC Test";
-    static constexpr const char* launchPath = "c:\\program files\\dryx\\dryx.exe";
-
-    MainWindow(Form1& form, Simulator& simulator, Launcher& launcher, QWidget* parent = nullptr);
+    MainWindow(Form1& form, Simulator& simulator, OpenDryx& openDryx, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shows a refused entry of field `field` (1..8) to the operator and returns when the
@@ -65,7 +63,7 @@ private:
 
     Form1& m_form;
     Simulator& m_simulator;
-    Launcher& m_launcher;
+    OpenDryx& m_openDryx;
     RefusalPresenter m_presentRefusal;
     ProgramEnd m_endProgram;
 

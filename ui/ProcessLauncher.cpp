@@ -1,13 +1,47 @@
 #include "ui/ProcessLauncher.h"
 
+#include "ui/WinePrefix.h"
+
+#include <QOperatingSystemVersion>
 #include <QProcess>
 #include <QRegularExpression>
+
+ProcessLauncher::ProcessLauncher(const WinePrefix& prefix, WineLoader wineLoader)
+    : m_prefix(prefix), m_wineLoader(std::move(wineLoader))
+{
+}
+
+bool ProcessLauncher::isWindowsPath(const QString& path)
+{
+    static const QRegularExpression windows(QStringLiteral("^([A-Za-z]:[\\\\/]|\\\\\\\\)"));
+    return windows.match(path).hasMatch();
+}
+
+bool ProcessLauncher::startsThroughWine(const QString& path) const
+{
+    return QOperatingSystemVersion::currentType() != QOperatingSystemVersion::Windows &&
+           isWindowsPath(path);
+}
 
 std::optional<QString> ProcessLauncher::start(const QString& path)
 {
     QProcess process;
-    process.setProgram(path);
-    process.setArguments({});
+    if (startsThroughWine(path)) {
+        const std::optional<QString> loader = m_wineLoader();
+        if (!loader)
+            return WineInstallation::howToInstall();
+        if (!m_prefix.fileOf(path))
+            return QStringLiteral("there is no such program in the Wine prefix %1")
+                .arg(m_prefix.shownPrefix());
+        process.setProgram(*loader);
+        process.setArguments({path});
+        process.setProcessEnvironment(m_prefix.environment()); // the user's, WINEPREFIX and all
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+    } else {
+        process.setProgram(path);
+        process.setArguments({});
+    }
     // A detached process gets the system's normal window when it makes one; no working
     // directory or environment of our own is passed.
     if (process.startDetached())

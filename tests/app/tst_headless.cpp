@@ -6,7 +6,9 @@
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
 #include "core/UsageError.h"
+#include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
+#include "ui/OpenDryx.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,10 +30,13 @@ struct Rig {
     QStringList takeErrors() { return std::exchange(sim.reporter.reports, {}); }
 
     SimulatorRig sim;
+    RecordingLauncher launcher;
+    RecordingPorts winePorts;
+    OpenDryx openDryx{sim.form, sim.rules, launcher, winePorts, sim.reporter};
     QString outText;
     QTextStream out{&outText};
     int quits = 0;
-    CommandInterpreter interpreter{sim.simulator, out, sim.reporter, [this] { ++quits; }};
+    CommandInterpreter interpreter{sim.simulator, openDryx, out, sim.reporter, [this] { ++quits; }};
 };
 } // namespace
 
@@ -150,8 +155,104 @@ private slots:
                                 "Timer5.Enabled=True\nTimer5.Interval=0\n"
                                 "Timer6.Enabled=True\nTimer6.Interval=0\n"
                                 "AlarmState(1)=0\nAlarmState(2)=0\nAlarmState(3)=0\n"
-                                "AlarmState(4)=0\nSwitchTicks=0\nMSComm1.PortOpen=False\nend\n"));
+                                "AlarmState(4)=0\nSwitchTicks=0\nMSComm1.CommPort=1\n"
+                                "MSComm1.Settings=9600,N,8,1\nMSComm1.PortOpen=False\nend\n"));
         QCOMPARE(rig.takeErrors(), QStringList());
+    }
+
+    // Every accepted command says so, in one line; a refused one says nothing on standard
+    // output.
+    void acceptedCommandsAreConfirmed_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("start, alarm, stop")
+            << QStringList{"start", "alarm 1", "alarm 1", "ALARM 2", "stop"}
+            << "started on Com Port 1\nalarm 1 raised\nalarm 1 cleared\nalarm 2 raised\nstopped\n"
+            << QStringList();
+        QTest::newRow("set") << QStringList{"set gap 600", "set Text8 \" 7 \""}
+                             << "Text3 = 600\nText8 =  7 \n"
+                             << QStringList();
+        QTest::newRow("refused set: nothing") << QStringList{"set Text3 10"} << QString()
+                                              << QStringList{"set Text3: Invalid Data String Gap: "
+                                                             "Please insert a number from 500 to "
+                                                             "2000."};
+        QTest::newRow("a start the port refuses")
+            << QStringList{"start", "start"} << "started on Com Port 1\n"
+            << QStringList{"Start: cannot change the port number: Com Port 1 is already open (port "
+                           "refused)"};
+        QTest::newRow("launch") << QStringList{"launch"}
+                                << "started c:\\program files\\dryx\\dryx.exe\n"
+                                << QStringList();
+        QTest::newRow("quit says nothing") << QStringList{"quit"} << QString() << QStringList();
+    }
+
+    void acceptedCommandsAreConfirmed()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(QString, out);
+        QFETCH(QStringList, errors);
+        Rig rig;
+        for (const QString& command : commands)
+            rig.run(command);
+        QCOMPARE(rig.takeOut(), out);
+        QCOMPARE(rig.takeErrors(), errors);
+    }
+
+    void helpListsEveryCommand()
+    {
+        Rig rig;
+        rig.run(QStringLiteral("HELP"));
+        const QString help = rig.takeOut();
+        QCOMPARE(help, CommandInterpreter::help());
+        for (const char* command :
+             {"start", "stop", "alarm N", "set FIELD TEXT", "show", "launch", "help", "quit"})
+            QVERIFY2(help.contains(QLatin1String("\n  ") + QLatin1String(command) + ' '), command);
+        QCOMPARE(rig.takeErrors(), QStringList());
+    }
+
+    // `launch` is the picture's click: through Wine, a COM port of the prefix is mapped to the
+    // virtual line first (the one of Com Port at that moment, or --wine-com), once.
+    void launchMapsTheComPortForWine()
+    {
+        Rig rig;
+        rig.launcher.throughWine = true;
+        OpenDryx openDryx(rig.sim.form, rig.sim.rules, rig.launcher, rig.winePorts,
+                          rig.sim.reporter, OpenDryx::VirtualLine{"/tmp/dryx-line", std::nullopt});
+        CommandInterpreter interpreter(rig.sim.simulator, openDryx, rig.out, rig.sim.reporter,
+                                       [] {});
+        interpreter.execute(QStringLiteral("set port 3"));
+        interpreter.execute(QStringLiteral("launch"));
+        interpreter.execute(QStringLiteral("launch"));
+        QCOMPARE(rig.takeOut(), QStringLiteral("Text7 = 3\n"
+                                               "started c:\\program files\\dryx\\dryx.exe "
+                                               "through Wine\n"
+                                               "started c:\\program files\\dryx\\dryx.exe "
+                                               "through Wine\n"));
+        QCOMPARE(rig.winePorts.ports, (QMap<int, QString>{{3, "/tmp/dryx-line"}}));
+        QCOMPARE(rig.sim.reporter.notices,
+                 QStringList{"Open DRYX: COM3 of ~/.wine \u2192 /tmp/dryx-line"});
+        QCOMPARE(rig.launcher.started.size(), 2);
+
+        OpenDryx chosen(rig.sim.form, rig.sim.rules, rig.launcher, rig.winePorts, rig.sim.reporter,
+                        OpenDryx::VirtualLine{"/tmp/dryx-line", 5});
+        QCOMPARE(chosen.Picture4_Click(),
+                 QStringLiteral("started c:\\program files\\dryx\\dryx.exe through Wine"));
+        QCOMPARE(rig.winePorts.ports.value(5), QStringLiteral("/tmp/dryx-line"));
+
+        OpenDryx unlinked(rig.sim.form, rig.sim.rules, rig.launcher, rig.winePorts,
+                          rig.sim.reporter, OpenDryx::VirtualLine{QString(), std::nullopt});
+        unlinked.Picture4_Click();
+        QCOMPARE(rig.sim.reporter.notices.last(),
+                 QStringLiteral("Open DRYX: no COM port of Wine was mapped to the virtual line: it "
+                                "has no link (--virtual-port=LINK)"));
+
+        rig.launcher.failure = QStringLiteral("Wine is not installed");
+        interpreter.execute(QStringLiteral("launch"));
+        QCOMPARE(rig.takeErrors().last(),
+                 QStringLiteral("Open DRYX: cannot start \"c:\\program files\\dryx\\dryx.exe\": "
+                                "Wine is not installed (program not started)"));
     }
 
     void startAlarmStopDriveTheRun()
@@ -190,9 +291,11 @@ private slots:
             << QStringLiteral("alarm one")
             << QStringLiteral("alarm: expected an alarm button number, e.g. alarm 1");
         QTest::newRow("unknown") << QStringLiteral("  launch  rockets ")
-                                 << QStringLiteral("launch  rockets: unknown command");
+                                 << QStringLiteral(
+                                        "launch  rockets: unknown command (help lists them)");
         QTest::newRow("start with words")
-            << QStringLiteral("start now") << QStringLiteral("start now: unknown command");
+            << QStringLiteral("start now")
+            << QStringLiteral("start now: unknown command (help lists them)");
         QTest::newRow("field") << QStringLiteral("set Text9 1")
                                << QStringLiteral("set: no entry field \"Text9\" (Text1, Text2, "
                                                  "Text3, Text4, Text6, Text7, Text8 or points, "

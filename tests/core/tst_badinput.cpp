@@ -43,7 +43,8 @@ QLocale localeNamed(const QString& name)
 
 const QString megabyte = QString(1 << 20, QLatin1Char('7'));
 const QString manyDigits = QLatin1Char('1') + QString(9999, QLatin1Char('0'));
-const QString tinyDigits = QStringLiteral("0.") + QString(9998, QLatin1Char('0')) + QLatin1Char('1');
+const QString tinyDigits =
+    QStringLiteral("0.") + QString(9998, QLatin1Char('0')) + QLatin1Char('1');
 } // namespace
 
 class BadInputTest : public QObject
@@ -126,13 +127,32 @@ private slots:
         QTest::addColumn<QString>("low");
         QTest::addColumn<QString>("high");
         QTest::addColumn<QString>("above");
-        QTest::newRow("Text1") << 1 << "9.999" << "10" << "200" << "200.001";
-        QTest::newRow("Text2") << 2 << "0.999" << "1" << "200" << "200.001";
-        QTest::newRow("Text3") << 3 << "499.999" << "500" << "2000" << "2000.001";
-        QTest::newRow("Text4") << 4 << "0.999" << "1" << "2" << "2.001";
-        QTest::newRow("Text6") << 6 << "-0.001" << "0" << "1e300" << QString();
-        QTest::newRow("Text7") << 7 << "0.999" << "1" << "8" << "8.001";
-        QTest::newRow("Text8") << 8 << "-0.001" << "0" << "1e300" << QString();
+        QTest::newRow("Text1") << 1 << "9.999"
+                               << "10"
+                               << "200"
+                               << "200.001";
+        QTest::newRow("Text2") << 2 << "0.999"
+                               << "1"
+                               << "200"
+                               << "200.001";
+        QTest::newRow("Text3") << 3 << "499.999"
+                               << "500"
+                               << "2000"
+                               << "2000.001";
+        QTest::newRow("Text4") << 4 << "0.999"
+                               << "1"
+                               << "2"
+                               << "2.001";
+        QTest::newRow("Text6") << 6 << "-0.001"
+                               << "0"
+                               << "1e300" << QString();
+        QTest::newRow("Text7") << 7 << "0.999"
+                               << "1"
+                               << "8"
+                               << "8.001";
+        QTest::newRow("Text8") << 8 << "-0.001"
+                               << "0"
+                               << "1e300" << QString();
     }
 
     void limitsHoldToTheFraction()
@@ -182,8 +202,7 @@ private slots:
                   QStringLiteral("1e400"), QStringLiteral("5\x01"), QStringLiteral("\u00e9"),
                   manyDigits})
                 QTest::addRow("%s holds %s", key, qPrintable(text.left(12)))
-                    << name << std::optional(text) << QStringLiteral("C")
-                    << notANumber(key, text);
+                    << name << std::optional(text) << QStringLiteral("C") << notANumber(key, text);
             QTest::addRow("%s out of range", key)
                 << name << std::optional(QStringLiteral("40000")) << QStringLiteral("C")
                 << QStringLiteral("Start-up: the setup key \"%1\" in the built-in setup holds "
@@ -218,8 +237,8 @@ private slots:
                      QStringLiteral("2"));
         MapSettingsStore broken;
         for (const char* name : {"NumKTron", "NumModbus", "Num6B", "NumRelay", "PLCTerminator"}) {
-            const QString text = rig.store.read(QStringLiteral("kelmarith"), QStringLiteral("setup"),
-                                                QLatin1String(name));
+            const QString text = rig.store.read(QStringLiteral("kelmarith"),
+                                                QStringLiteral("setup"), QLatin1String(name));
             if (key != QLatin1String(name))
                 broken.set(QStringLiteral("kelmarith"), QStringLiteral("setup"),
                            QLatin1String(name), text);
@@ -251,11 +270,14 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QStringList>("reports");
         QTest::newRow("empty") << QString() << QByteArray("\r\n") << QStringList();
-        QTest::newRow("letters and blanks") << "END OF DATA" << QByteArray("END OF DATA\r\n")
-                                            << QStringList();
+        QTest::newRow("letters and blanks")
+            << "END OF DATA" << QByteArray("END OF DATA\r\n") << QStringList();
         QTest::newRow("Latin-1") << "caf\u00e9" << QByteArray("caf\xe9\r\n") << QStringList();
         QTest::newRow("beyond Latin-1") << "\u20ac5" << QByteArray("?5\r\n") << QStringList();
-        QTest::newRow("control character") << "6\x01" "5" << QByteArray("6\x01" "5\r\n")
+        QTest::newRow("control character") << "6\x01"
+                                              "5"
+                                           << QByteArray("6\x01"
+                                                         "5\r\n")
                                            << QStringList();
         const QStringList lineBreak{
             "Start-up: the data terminator of the setup holds a line break (CR or LF); it is "
@@ -287,22 +309,27 @@ private slots:
         QTest::addColumn<QString>("terminator");
         QTest::addColumn<QString>("numKTron");
         QTest::newRow("UTF-8") << QByteArray("[setup]\nNumKTron=1\nPLCTerminator=caf\xc3\xa9\n")
-                               << "caf\u00e9" << "1";
+                               << "caf\u00e9"
+                               << "1";
         QTest::newRow("not UTF-8: Latin-1")
-            << QByteArray("[setup]\nNumKTron=1\nPLCTerminator=caf\xe9\n") << "caf\u00e9" << "1";
+            << QByteArray("[setup]\nNumKTron=1\nPLCTerminator=caf\xe9\n") << "caf\u00e9"
+            << "1";
         QTest::newRow("byte order mark")
-            << QByteArray("\xef\xbb\xbf[setup]\nNumKTron=2\nPLCTerminator=x\n") << "x" << "2";
-        QTest::newRow("CR LF lines") << QByteArray("[setup]\r\nNumKTron=3\r\nPLCTerminator=y\r\n")
-                                     << "y" << "3";
+            << QByteArray("\xef\xbb\xbf[setup]\nNumKTron=2\nPLCTerminator=x\n") << "x"
+            << "2";
+        QTest::newRow("CR LF lines")
+            << QByteArray("[setup]\r\nNumKTron=3\r\nPLCTerminator=y\r\n") << "y"
+            << "3";
         QTest::newRow("a CR inside a value")
-            << QByteArray("[setup]\nNumKTron=3\nPLCTerminator=6\r5\n") << "6\r5" << "3";
+            << QByteArray("[setup]\nNumKTron=3\nPLCTerminator=6\r5\n") << "6\r5"
+            << "3";
         QTest::newRow("NUL bytes") << QByteArray("[setup]\nNumKTron=4\0\nPLCTerminator=z\n", 36)
                                    << "z" << QString(QStringLiteral("4") + QChar(0));
         QTest::newRow("lines that are no key")
             << QByteArray("[setup]\ngarbage\n=5\nNumKTron=5\n[broken\nPLCTerminator=w\n") << "w"
             << "5";
-        QTest::newRow("a megabyte of garbage") << QByteArray(1 << 20, '\xff') << QString()
-                                               << QString();
+        QTest::newRow("a megabyte of garbage")
+            << QByteArray(1 << 20, '\xff') << QString() << QString();
     }
 
     void setupFiles()
@@ -344,7 +371,6 @@ private slots:
         QCOMPARE(form.Text1.text(), QStringLiteral("30"));
     }
 };
-
 
 QTEST_APPLESS_MAIN(BadInputTest)
 #include "tst_badinput.moc"

@@ -103,8 +103,10 @@ struct DayRig {
 
     explicit DayRig(bool twoPage)
     {
-        for (const auto& [key, text] : {std::pair{"NumKTron", "5"}, {"NumModbus", "0"},
-                                        {"Num6B", "0"}, {"NumRelay", "2"},
+        for (const auto& [key, text] : {std::pair{"NumKTron", "5"},
+                                        {"NumModbus", "0"},
+                                        {"Num6B", "0"},
+                                        {"NumRelay", "2"},
                                         {"PLCTerminator", "63536"}})
             store.set(QStringLiteral("kelmarith"), QStringLiteral("setup"), QLatin1String(key),
                       QLatin1String(text));

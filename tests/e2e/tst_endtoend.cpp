@@ -22,6 +22,8 @@ QByteArray bytesOfTrace(const QByteArray& trace)
     QByteArray bytes;
     for (const QByteArray& line : trace.split('\n')) {
         const QList<QByteArray> words = line.split(' ');
+        if (words.size() < 3 || !words[1].startsWith("Timer"))
+            continue; // a command's confirmation
         for (qsizetype i = 3; i < words.size(); ++i)
             bytes += words[i] + "\r\n";
     }
@@ -74,8 +76,15 @@ private slots:
             expected += raised, at += raised.size();
         QVERIFY(expected.endsWith(raised));
         QCOMPARE(received, expected);
-        const QByteArray trace = tool.out.left(tool.out.indexOf("Text1="));
+        QByteArray trace = tool.out.left(tool.out.indexOf("Text1="));
         QCOMPARE(bytesOfTrace(trace), received);
+        // Each command confirmed, in its place among the ticks.
+        QVERIFY2(trace.startsWith(
+                     QStringLiteral("started on Com Port 1 (%1)\n").arg(pty.slavePath()).toUtf8()),
+                 trace.constData());
+        QVERIFY(trace.contains("\nalarm 1 raised\n"));
+        QVERIFY(trace.endsWith("\nstopped\n"));
+        trace = trace.mid(trace.indexOf('\n') + 1);
         const qsizetype blank = trace.indexOf(' ');
         const int firstTickMs = trace.left(blank).toInt();
         QVERIFY2(firstTickMs >= 1000 && firstTickMs < 1100, trace.left(blank).constData());

@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <termios.h>
 
 namespace
 {
@@ -90,15 +91,17 @@ private slots:
             << run << QByteArray("set Text1 5\n") << 1
             << QByteArray("dryx-plc-test: set Text1: Invalid Data Points: Please insert a number "
                           ">=10  or  <200.\n");
-        QTest::newRow("an unknown command") << run << QByteArray("fly\n") << 1
-                                            << QByteArray("dryx-plc-test: fly: unknown command\n");
+        QTest::newRow("an unknown command")
+            << run << QByteArray("fly\n") << 1
+            << QByteArray("dryx-plc-test: fly: unknown command (help lists them)\n");
         QTest::newRow("a hidden alarm button")
             << run << QByteArray("alarm 3\n") << 1
             << QByteArray("dryx-plc-test: alarm 3: alarm button A3 is not shown\n");
         QTest::newRow("a tick that fails")
             << run << QByteArray("set alarms 100000\n") << 1
-            << QByteArray("dryx-plc-test: Data transmission (Timer4): Number of Alarms \"100000\" is "
-                          "out of range (overflow)\n");
+            << QByteArray(
+                   "dryx-plc-test: Data transmission (Timer4): Number of Alarms \"100000\" is "
+                   "out of range (overflow)\n");
         QTest::newRow("start cannot start: at once")
             << QStringList{QStringLiteral("--port"), QStringLiteral("1=/nonexistent/tty"),
                            QStringLiteral("--start"), QStringLiteral("--duration"),
@@ -110,18 +113,17 @@ private slots:
             << QStringList{QStringLiteral("--settings"), QStringLiteral("BROKEN"),
                            QStringLiteral("--virtual-port"), QStringLiteral("--duration"),
                            QStringLiteral("0.2")}
-            << QByteArray() << 1
-            << QByteArray("holds \"twelve\", not a number (type mismatch)\n");
+            << QByteArray() << 1 << QByteArray("holds \"twelve\", not a number (type mismatch)\n");
         QTest::newRow("an overloaded line is no error")
-            << run + QStringList{QStringLiteral("--set"), QStringLiteral("points=200"),
-                                 QStringLiteral("--set"), QStringLiteral("pagegap=1"),
-                                 QStringLiteral("--set"), QStringLiteral("pages=2"),
+            << run + QStringList{QStringLiteral("--set"),      QStringLiteral("points=200"),
+                                 QStringLiteral("--set"),      QStringLiteral("pagegap=1"),
+                                 QStringLiteral("--set"),      QStringLiteral("pages=2"),
                                  QStringLiteral("--duration"), QStringLiteral("3")}
             << QByteArray() << 0 << QByteArray("the line cannot keep up");
-        QTest::newRow("bad usage") << QStringList{QStringLiteral("--duration"), QStringLiteral("x")}
-                                   << QByteArray() << 2
-                                   << QByteArray("dryx-plc-test: --duration: expects a number of "
-                                                 "seconds, e.g. --duration 60\n");
+        QTest::newRow("bad usage")
+            << QStringList{QStringLiteral("--duration"), QStringLiteral("x")} << QByteArray() << 2
+            << QByteArray("dryx-plc-test: --duration: expects a number of "
+                          "seconds, e.g. --duration 60\n");
     }
 
     void exitStatusTellsTheTruth()
@@ -261,6 +263,43 @@ private slots:
         QVERIFY2(afterResume >= 4, qPrintable(QString::number(afterResume)));
     }
 
+    // A receiver set to another speed is told of once, with both settings; one set right hears
+    // nothing; `show` says what the receiver set.
+    void aReceiverSetWrongIsToldOfOnce()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("dryx-line"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--start")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+        const int reader = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(reader >= 0);
+        termios settings{};
+        QVERIFY(::tcgetattr(reader, &settings) == 0);
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, B19200);
+        QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
+        const QByteArray warning =
+            QStringLiteral("dryx-plc-test: Data transmission: the receiver on %1 set 19200 bit/s; "
+                           "the line sends 9600,N,8,1: on a real line it would read garbage\n")
+                .arg(link)
+                .toUtf8();
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(warning), 5000);
+        QVERIFY(settled(tool));
+        QVERIFY2(tool.out.contains("\nVirtualLine.Receiver=19200,N,8,1\n"), tool.out.constData());
+        cfsetspeed(&settings, B9600);
+        QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
+        QTest::qWait(400);
+        QVERIFY(settled(tool));
+        QVERIFY2(tool.out.contains("\nVirtualLine.Receiver=9600,N,8,1\n"), tool.out.constData());
+        ::close(reader);
+        tool.send("quit");
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0); // a notice, not an error of the run
+        QCOMPARE(tool.readErr().count("receiver"), 1);
+    }
+
     // A thousand Start/Stop cycles on the virtual line, and a few hundred on a device: no file
     // descriptor and no memory is left behind.
     void startStopCyclesLeaveNothingBehind_data()
@@ -294,10 +333,10 @@ private slots:
 #ifdef __SANITIZE_ADDRESS__ // freed memory waits in the sanitizer's quarantine
         Q_UNUSED(resident);
 #else
-        QVERIFY2(residentKb(tool.pid()) <= resident + 512,
-                 qPrintable(QStringLiteral("%1 kB, then %2 kB")
-                                .arg(resident)
-                                .arg(residentKb(tool.pid()))));
+        QVERIFY2(
+            residentKb(tool.pid()) <= resident + 512,
+            qPrintable(
+                QStringLiteral("%1 kB, then %2 kB").arg(resident).arg(residentKb(tool.pid()))));
 #endif
         QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
         tool.send("quit");
@@ -319,9 +358,9 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(pty.slavePath()).constData(), 0660) == 0);
         pty.closeSlave();
         QTemporaryDir dir;
-        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                                      QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(
+            dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                            QFileDevice::ReadOther | QFileDevice::ExeOther));
         const uid_t uid = nobody->pw_uid;
         const gid_t gid = nobody->pw_gid;
         Tool tool;

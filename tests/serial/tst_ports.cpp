@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -154,6 +155,42 @@ private slots:
         line.deliver(page);
         QCOMPARE(readAll(again), page); // only what was sent since it came
         ::close(again);
+    }
+
+    // The settings a reader sets on its side of the pair, as the line sees them: told when a
+    // reader comes and whenever they change, nothing in between.
+    void virtualLineSeesWhatItsReaderSets()
+    {
+        VirtualClock clock;
+        const auto line = VirtualLine::create(clock, QString());
+        QList<LineSettings> told;
+        line->setReceiverHandler([&](const LineSettings& settings) { told.append(settings); });
+        clock.advanceTo(1s);
+        QVERIFY(told.isEmpty()); // nobody there
+        QCOMPARE(line->receiver(), std::nullopt);
+        const int reader = ::open(QFile::encodeName(line->path()).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(reader >= 0);
+        clock.advanceBy(100ms);
+        QCOMPARE(told.size(), 1); // as created: 9600,N,8,1
+        QCOMPARE(told[0].text(), QStringLiteral("9600,N,8,1"));
+        termios settings{};
+        QVERIFY(::tcgetattr(reader, &settings) == 0);
+        cfsetspeed(&settings, B19200);
+        settings.c_cflag |= CSTOPB;
+        QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
+        clock.advanceBy(99ms);
+        QCOMPARE(told.size(), 1);
+        clock.advanceBy(1ms);
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(told[1].text(), QStringLiteral("19200,N,8,2"));
+        QCOMPARE(line->receiver()->text(), QStringLiteral("19200,N,8,2"));
+        clock.advanceBy(1s);
+        QCOMPARE(told.size(), 2); // unchanged: nothing more
+        ::close(reader);
+        QTRY_VERIFY(!line->readerPresent());
+        clock.advanceBy(100ms);
+        QCOMPARE(line->receiver(), std::nullopt);
+        QCOMPARE(told.size(), 2);
     }
 
     void deviceCarriesExactBytes()

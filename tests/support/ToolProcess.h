@@ -81,8 +81,8 @@ struct Tool {
             process.setProcessEnvironment(environment);
         }
         process.setProgram(program);
-        process.setArguments((headless ? QStringList{QStringLiteral("--headless")} : QStringList{}) +
-                             arguments);
+        process.setArguments(
+            (headless ? QStringList{QStringLiteral("--headless")} : QStringList{}) + arguments);
         process.start();
     }
     pid_t pid() const { return pid_t(process.processId()); }
@@ -106,4 +106,3 @@ inline QByteArray summary(int sent, int leftOut, qsizetype bytes, int errors)
            QByteArray::number(leftOut) + " left out; " + count(bytes, "byte") + " on the line; " +
            count(errors, "error") + " reported\n";
 }
-

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
-#include "ui/Launcher.h"
 #include "ui/MainWindow.h"
+#include "ui/OpenDryx.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,35 +11,24 @@
 #include <QTest>
 #include <QWindow>
 
-// Records every start instead of starting anything; can be told to fail.
-class RecordingLauncher : public Launcher
-{
-public:
-    QStringList started;
-    std::optional<QString> failure;
-
-    std::optional<QString> start(const QString& path) override
-    {
-        if (failure)
-            return failure;
-        started.append(path);
-        return std::nullopt;
-    }
-};
-
 // The window on a simulator in virtual time, with refusals and the program's end recorded
 // instead of shown and done.
 struct WindowRig {
     SimulatorRig sim;
     RecordingLauncher launcher;
+    RecordingPorts winePorts;
+    std::unique_ptr<OpenDryx> openDryx;
     QList<EntryRefusal> refusals;
     int programEnds = 0;
     std::unique_ptr<MainWindow> window;
 
     // With `recordRefusals` false the window shows its real message boxes.
-    void create(bool recordRefusals = true)
+    void create(bool recordRefusals = true,
+                std::optional<OpenDryx::VirtualLine> line = std::nullopt)
     {
-        window = std::make_unique<MainWindow>(sim.form, sim.simulator, launcher);
+        openDryx = std::make_unique<OpenDryx>(sim.form, sim.rules, launcher, winePorts,
+                                              sim.reporter, line);
+        window = std::make_unique<MainWindow>(sim.form, sim.simulator, *openDryx);
         if (recordRefusals)
             window->setRefusalPresenter(
                 [this](int, const EntryRefusal& refusal) { refusals.append(refusal); });

@@ -125,7 +125,9 @@ void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
     MapSettingsStore store;
     Simulator simulator(form, store, timers, reporter, rules);
     RecordingLauncher launcher;
-    MainWindow window(form, simulator, launcher);
+    RecordingPorts winePorts;
+    OpenDryx openDryx(form, rules, launcher, winePorts, reporter);
+    MainWindow window(form, simulator, openDryx);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));

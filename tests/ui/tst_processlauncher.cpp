@@ -1,5 +1,9 @@
+// Starting the monitoring application: natively, or through Wine for a Windows path, and what
+// the Wine prefix knows of its programs and COM ports.
 #include "ui/ProcessLauncher.h"
+#include "ui/WinePrefix.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,79 +11,179 @@
 
 #include <csignal>
 
-class ProcessLauncherTest : public QObject
+namespace
 {
-    Q_OBJECT
+const QString launchPath = QStringLiteral("c:\\program files\\dryx\\dryx.exe");
 
-private slots:
-    void startsEveryClickWithoutWaitingOrArguments();
-    void missingProgram();
-    void fileThatIsNotAProgram();
-};
-
-void ProcessLauncherTest::startsEveryClickWithoutWaitingOrArguments()
+QProcessEnvironment prefixAt(const QString& path)
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString log = dir.filePath(QStringLiteral("started.log"));
-    const QString program = dir.filePath(QStringLiteral("monitor"));
-    {
-        QFile script(program);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        // Says who it is and how many arguments it got, then stays up for a while.
-        script.write(
-            QStringLiteral("#!/bin/sh\necho \"$$ $#\" >> '%1'\nexec sleep 30\n").arg(log).toUtf8());
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WINEPREFIX"), path);
+    return environment;
+}
 
-    ProcessLauncher launcher;
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(launcher.start(program), std::nullopt);
-    QCOMPARE(launcher.start(program), std::nullopt);
-    // Not waiting: each program runs for 30 s.
-    QVERIFY(clock.elapsed() < 10000);
+void writeFile(const QString& path, const QByteArray& contents,
+               QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(contents);
+    file.setPermissions(permissions);
+}
 
+const QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// Lines a started script wrote to `log`, once there are `count` of them.
+QStringList linesOf(const QString& log, qsizetype count)
+{
     QStringList lines;
-    QTRY_VERIFY_WITH_TIMEOUT(
+    [[maybe_unused]] const bool arrived = QTest::qWaitFor(
         [&] {
             QFile file(log);
             if (!file.open(QIODevice::ReadOnly))
                 return false;
             lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            return lines.size() == 2;
-        }(),
+            return lines.size() >= count;
+        },
         10000);
-    QList<qint64> pids;
-    for (const QString& line : lines) {
-        const QStringList words = line.split(QLatin1Char(' '));
-        QCOMPARE(words.value(1), QStringLiteral("0"));
-        pids.append(words.value(0).toLongLong());
+    return lines;
+}
+} // namespace
+
+class ProcessLauncherTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsEveryClickWithoutWaitingOrArguments()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("started.log"));
+        const QString program = dir.filePath(QStringLiteral("monitor"));
+        // Says who it is and how many arguments it got, then stays up for a while.
+        writeFile(
+            program,
+            QStringLiteral("#!/bin/sh\necho \"$$ $#\" >> '%1'\nexec sleep 30\n").arg(log).toUtf8(),
+            executable);
+        const WinePrefix prefix(prefixAt(dir.filePath(QStringLiteral("prefix"))));
+        ProcessLauncher launcher(prefix);
+        QVERIFY(!launcher.startsThroughWine(program));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(launcher.start(program), std::nullopt);
+        QCOMPARE(launcher.start(program), std::nullopt);
+        QVERIFY(clock.elapsed() < 10000); // not waiting: each program runs for 30 s
+        const QStringList lines = linesOf(log, 2);
+        QCOMPARE(lines.size(), 2);
+        QList<qint64> pids;
+        for (const QString& line : lines) {
+            QCOMPARE(line.split(QLatin1Char(' ')).value(1), QStringLiteral("0"));
+            pids.append(line.split(QLatin1Char(' ')).value(0).toLongLong());
+        }
+        QVERIFY(pids[0] > 0 && pids[1] > 0 && pids[0] != pids[1]);
+        for (const qint64 pid : pids)
+            ::kill(pid_t(pid), SIGTERM);
     }
-    QVERIFY(pids[0] > 0 && pids[1] > 0 && pids[0] != pids[1]);
-    for (const qint64 pid : pids)
-        ::kill(pid_t(pid), SIGTERM);
-}
 
-void ProcessLauncherTest::missingProgram()
-{
-    ProcessLauncher launcher;
-    QCOMPARE(launcher.start(QStringLiteral("c:\\program files\\dryx\\dryx.exe")),
-             QStringLiteral("No such file or directory"));
-}
+    void nativeRefusals()
+    {
+        QTemporaryDir dir;
+        const WinePrefix prefix(prefixAt(dir.path()));
+        ProcessLauncher launcher(prefix);
+        QCOMPARE(launcher.start(dir.filePath(QStringLiteral("missing"))),
+                 QStringLiteral("No such file or directory"));
+        const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+        writeFile(notes, "plain text\n");
+        QCOMPARE(launcher.start(notes), QStringLiteral("Permission denied"));
+    }
 
-void ProcessLauncherTest::fileThatIsNotAProgram()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notes.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("plain text\n");
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    ProcessLauncher launcher;
-    QCOMPARE(launcher.start(path), QStringLiteral("Permission denied"));
-}
+    void windowsPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("windows");
+        QTest::newRow("the launch path") << launchPath << true;
+        QTest::newRow("upper case, slashes") << "C:/Program Files/DRYX/DRYX.EXE" << true;
+        QTest::newRow("a share") << "\\\\plant\\tools\\dryx.exe" << true;
+        QTest::newRow("a Unix path") << "/usr/bin/dryx" << false;
+        QTest::newRow("relative") << "dryx.exe" << false;
+        QTest::newRow("a drive without a separator") << "c:dryx.exe" << false;
+    }
+
+    void windowsPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, windows);
+        QCOMPARE(ProcessLauncher::isWindowsPath(path), windows);
+        const WinePrefix prefix(prefixAt(QStringLiteral("/nonexistent")));
+        QCOMPARE(ProcessLauncher(prefix).startsThroughWine(path), windows);
+    }
+
+    // Through Wine: the loader with the launch path as its one argument, no shell; refused with
+    // what to do when there is no Wine, or no such program in the prefix.
+    void startsWindowsProgramsThroughWine()
+    {
+        QTemporaryDir dir;
+        const QString prefixPath = dir.filePath(QStringLiteral("prefix"));
+        const WinePrefix prefix(prefixAt(prefixPath));
+
+        ProcessLauncher withoutWine(prefix, [] { return std::optional<QString>(); });
+        QCOMPARE(withoutWine.start(launchPath),
+                 QStringLiteral("Wine is not installed; to run Windows programs here, install it "
+                                "(on Debian: sudo apt install wine)"));
+
+        const QString log = dir.filePath(QStringLiteral("wine.log"));
+        const QString wine = dir.filePath(QStringLiteral("wine"));
+        writeFile(
+            wine,
+            QStringLiteral("#!/bin/sh\necho \"$# $1|$WINEPREFIX\" >> '%1'\n").arg(log).toUtf8(),
+            executable);
+        ProcessLauncher launcher(prefix, [wine] { return std::optional(wine); });
+        QCOMPARE(launcher.start(launchPath),
+                 QStringLiteral("there is no such program in the Wine prefix %1").arg(prefixPath));
+
+        // Wine finds "c:\program files\dryx\dryx.exe" whatever the letter case on disk.
+        writeFile(prefixPath + QStringLiteral("/drive_c/Program Files/DRYX/Dryx.exe"), "MZ");
+        QCOMPARE(prefix.fileOf(launchPath),
+                 prefixPath + QStringLiteral("/drive_c/Program Files/DRYX/Dryx.exe"));
+        QCOMPARE(launcher.start(launchPath), std::nullopt);
+        QCOMPARE(launcher.start(launchPath), std::nullopt); // one instance per click
+        QCOMPARE(linesOf(log, 2),
+                 QStringList(2, QStringLiteral("1 %1|%2").arg(launchPath, prefixPath)));
+    }
+
+    // The prefix's COM ports as its registry file has them.
+    void comPortsAreReadFromTheRegistryFile()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("system.reg")),
+                  "WINE REGISTRY Version 2\n\n"
+                  "[Software\\\\Wine\\\\Drives] 1701000000\n\"COM7\"=\"/not/here\"\n\n"
+                  "[Software\\\\Wine\\\\Ports] 1702000000\n#time=1d\n"
+                  "\"COM1\"=\"/dev/ttyUSB0\"\n\"COM7\"=\"/tmp/dryx-line\"\n"
+                  "\"COM9\"=\"/tmp/a \\\\\\\"b\\\"\"\n\n[Software\\\\Other]\n\"COM2\"=\"/x\"\n");
+        const WinePrefix prefix(prefixAt(dir.path()));
+        QCOMPARE(prefix.mapped(7), QStringLiteral("/tmp/dryx-line"));
+        QCOMPARE(prefix.mapped(1), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(prefix.mapped(9), QStringLiteral("/tmp/a \\\"b\""));
+        QCOMPARE(prefix.mapped(2), std::nullopt);
+        QCOMPARE(prefix.mapped(3), std::nullopt);
+        // Mapping what is mapped already touches nothing, Wine or no Wine.
+        WinePrefix same(prefixAt(dir.path()));
+        QCOMPARE(same.map(7, QStringLiteral("/tmp/dryx-line")), std::nullopt);
+    }
+
+    void thePrefixIsNamedAsTheOperatorKnowsIt()
+    {
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("HOME"), QStringLiteral("/home/op"));
+        QCOMPARE(WinePrefix(environment).prefix(), QStringLiteral("/home/op/.wine"));
+        QCOMPARE(WinePrefix(environment).shownPrefix(), QStringLiteral("~/.wine"));
+        environment.insert(QStringLiteral("WINEPREFIX"), QStringLiteral("/srv/wine/dryx"));
+        QCOMPARE(WinePrefix(environment).shownPrefix(), QStringLiteral("/srv/wine/dryx"));
+    }
+};
 
 QTEST_GUILESS_MAIN(ProcessLauncherTest)
 #include "tst_processlauncher.moc"

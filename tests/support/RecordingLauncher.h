@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/ComPortMapper.h"
+#include "ui/Launcher.h"
+
+#include <QMap>
+#include <QStringList>
+
+// Records every start instead of starting anything; can be told to fail, or to start through
+// Wine.
+class RecordingLauncher : public Launcher
+{
+public:
+    QStringList started;
+    std::optional<QString> failure;
+    bool throughWine = false;
+
+    std::optional<QString> start(const QString& path) override
+    {
+        if (failure)
+            return failure;
+        started.append(path);
+        return std::nullopt;
+    }
+    bool startsThroughWine(const QString&) const override { return throughWine; }
+};
+
+// Records every mapping instead of touching a Wine prefix; maps each port once.
+class RecordingPorts : public ComPortMapper
+{
+public:
+    QMap<int, QString> ports;
+    std::optional<QString> map(int number, const QString& device) override
+    {
+        if (ports.value(number) == device)
+            return std::nullopt;
+        ports.insert(number, device);
+        return QStringLiteral("COM%1 of ~/.wine \u2192 %2").arg(number).arg(device);
+    }
+};
