@@ -27,7 +27,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build test sanitize wine-test run bench screenshot format clean
+.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean
 
 all: build
 
@@ -35,8 +35,15 @@ deps:
 	$(call install-missing,$(PACKAGES))
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The program alone, in the same build folder: a fresh one is set up without the tests and the
+# bench; one that has them keeps them (only the program is built here all the same).
+program: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    $(if $(wildcard $(BUILD_DIR)/CMakeCache.txt),,-DBUILD_TESTING=OFF)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target dryx-plc-test
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -63,7 +70,7 @@ wine-test: build
 
 # Both on the virtual line (read it with `cat -v /tmp/dryx-line`). With a display: the window.
 # Without one: headless, started, tracing every tick; Ctrl-C stops the run and ends it.
-run: build
+run: program
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	    $(PROGRAM) --settings examples/setup.ini --virtual-port=/tmp/dryx-line; \
 	else \
