@@ -8,10 +8,19 @@ namespace Pictures
 
 QPixmap windowIcon()
 {
-    QPixmap pixmap(32, 32);
+    return windowIcon(32);
+}
+
+QPixmap windowIcon(int size)
+{
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Drawn in 32 units; at 32 pixels no transform at all, so that the window's icon is drawn
+    // exactly as it always was.
+    if (size != 32)
+        painter.scale(size / 32.0, size / 32.0);
 
     // A PLC box with a lit running lamp and a stopped lamp.
     painter.setPen(QPen(QColor(32, 32, 32), 1));
