@@ -1,14 +1,19 @@
-# Quick start on a fresh Debian 12 machine: `make run` or `make test`.
-# Missing Debian packages are installed first, with apt-get (as root, or through sudo).
+# Quick start on a fresh Debian 12 machine: `make run` or `make test`; `make package` for the
+# Debian package. Missing Debian packages are installed first, with apt-get (as root, or
+# through sudo).
 
 BUILD_DIR ?= build
+PACKAGE_DIR ?= build-package
+VERSION := $(shell sed -n 's/^project.dryx-plc-test VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DEB := $(PACKAGE_DIR)/dryx-plc-test_$(VERSION)_amd64.deb
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
 
 # What building, testing and looking at the tool need from Debian.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
             libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
-            fonts-liberation fonts-dejavu-core fonts-lato python3
+            fonts-liberation fonts-dejavu-core fonts-lato python3 \
+            dpkg-dev file
 
 # What `make wine-test` needs besides: Wine (the wine package for `wine` on the PATH, wine64 for
 # the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
@@ -27,7 +32,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean
+.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package
 
 all: build
 
@@ -77,6 +82,14 @@ run: program
 	    $(PROGRAM) --headless --settings examples/setup.ini --virtual-port=/tmp/dryx-line --start --trace; \
 	fi
 
+# The Debian package, a release build without the tests in a folder of its own:
+# $(DEB).
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+	@echo "Package: $(DEB)"
+
 # Timing, CPU and memory of headless runs on the virtual line, measured by a separate reader
 # (about 12 minutes; BENCH_SECONDS and BENCH_LONG_SECONDS shorten it).
 bench: build
@@ -91,4 +104,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)
