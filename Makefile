@@ -13,7 +13,7 @@ PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
             libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
             fonts-liberation fonts-dejavu-core fonts-lato python3 \
-            dpkg-dev file
+            dpkg-dev file man-db groff-base desktop-file-utils bash-completion
 
 # What `make wine-test` needs besides: Wine (the wine package for `wine` on the PATH, wine64 for
 # the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
@@ -32,7 +32,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package
+.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package package-test
 
 all: build
 
@@ -89,6 +89,10 @@ package: deps
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	cd $(PACKAGE_DIR) && cpack -G DEB
 	@echo "Package: $(DEB)"
+
+# The package's contents, control fields and the program run from an extracted copy.
+package-test: package
+	packaging/tests/check-package.sh $(DEB) $(VERSION)
 
 # Timing, CPU and memory of headless runs on the virtual line, measured by a separate reader
 # (about 12 minutes; BENCH_SECONDS and BENCH_LONG_SECONDS shorten it).
