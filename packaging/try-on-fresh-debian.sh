@@ -91,7 +91,8 @@ for file in /usr/share/applications/dryx-plc-test.desktop \
 done
 grep -E '^(Name|Exec|Icon)=' "$root/usr/share/applications/dryx-plc-test.desktop"
 
-step "the window on an X display (Xvfb), through the package's platform plugin"
+step "the window on an X display (Xvfb), with the xcb platform plugin the dependencies brought"
+ls "$root"/usr/lib/*/qt6/plugins/platforms/libqxcb.so | sed "s|^$root||" || fail "no xcb plugin"
 apt install -y --no-install-recommends xvfb xauth x11-utils >/dev/null
 in_root xvfb-run -a sh -c 'dryx-plc-test --virtual-port --duration 3 \
         --settings /usr/share/doc/dryx-plc-test/examples/setup.ini 2>/tmp/window.err &
