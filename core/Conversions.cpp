@@ -200,12 +200,13 @@ double Conversions::LeadingNumber(const QString& text)
     if (digits == 0)
         return 0;
     pos = skipExponent(text, pos);
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.mid(start, pos - start), &ok);
-    if (!ok) // beyond the range of a double
+    // Read as ToDouble reads C notation, so that a magnitude below the smallest double is 0 here
+    // too, not a number out of range.
+    const std::optional<double> value = toDoubleInCNotation(text.mid(start, pos - start));
+    if (!value) // beyond the range of a double
         return text[start] == QLatin1Char('-') ? -std::numeric_limits<double>::infinity()
                                                : std::numeric_limits<double>::infinity();
-    return value + 0.0;
+    return *value + 0.0;
 }
 
 QString Conversions::FormatInt16(qint16 value)

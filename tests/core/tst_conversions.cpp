@@ -179,6 +179,10 @@ void ConversionsTest::leadingNumber_data()
     QTest::newRow("stops at a comma") << "1,000" << 1.0;
     QTest::newRow("200.5") << "200.5" << 200.5;
     QTest::newRow("sign alone") << "-" << 0.0;
+    QTest::newRow("below the smallest double: 0") << "1e-400x" << 0.0;
+    QTest::newRow("below the smallest double, negative: 0") << "-1e-400" << 0.0;
+    QTest::newRow("beyond a double") << "1e400x" << qInf();
+    QTest::newRow("beyond a double, negative") << "-1e400" << -qInf();
 }
 
 void ConversionsTest::leadingNumber()
