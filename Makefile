@@ -19,6 +19,13 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev 
 # the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
 WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64
 
+# Fuzzing: clang with libFuzzer (its runtime is in libclang-rt-14-dev on Debian 12).
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_PARALLEL ?= 1
+FUZZ_TARGETS := fuzz_conversions fuzz_entrychecks fuzz_inireader fuzz_commands
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Installs those of the Debian packages $(1) that are not installed yet.
@@ -32,7 +39,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package package-test
+.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
 
@@ -104,8 +111,42 @@ bench: build
 screenshot: build
 	docs/screenshot.sh $(PROGRAM) docs/window.png
 
+fuzz-deps:
+	$(call install-missing,$(FUZZ_PACKAGES))
+
+# The fuzz targets with libFuzzer and the address and undefined behaviour sanitizers.
+fuzz-build: deps fuzz-deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DDRYX_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+
+# Each target for FUZZ_SECONDS, from its committed corpus (tests/fuzz/corpus/<target>; `make
+# test` replays it). New inputs go to $(FUZZ_DIR)/corpus/<target>, crashes and broken properties
+# to $(FUZZ_DIR)/findings/, the whole output to $(FUZZ_DIR)/<target>.log. FUZZ_PARALLEL=2 runs
+# two targets at a time.
+fuzz: fuzz-build
+	@$(MAKE) --no-print-directory -j $(FUZZ_PARALLEL) $(addprefix fuzz-run-,$(FUZZ_TARGETS))
+
+fuzz-run-%:
+	@mkdir -p $(FUZZ_DIR)/corpus/$* $(FUZZ_DIR)/findings
+	@echo "$*: fuzzing for $(FUZZ_SECONDS) s"
+	@status=0; \
+	$(FUZZ_DIR)/tests/fuzz/$* -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -dict=tests/fuzz/$*.dict -artifact_prefix=$(FUZZ_DIR)/findings/$*- \
+	    $(FUZZ_DIR)/corpus/$* tests/fuzz/corpus/$* > $(FUZZ_DIR)/$*.log 2>&1 || status=$$?; \
+	grep -E '^(stat::|property broken|  on |==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit)' \
+	    $(FUZZ_DIR)/$*.log | sed 's/^/$*: /'; \
+	echo "$*: $$(ls $(FUZZ_DIR)/corpus/$* | wc -l) new inputs in $(FUZZ_DIR)/corpus/$*"; \
+	exit $$status
+
+# What the runs found that the committed corpora do not cover yet, minimized into them.
+fuzz-merge: fuzz-build
+	for t in $(FUZZ_TARGETS); do \
+	    $(FUZZ_DIR)/tests/fuzz/$$t -merge=1 tests/fuzz/corpus/$$t $(FUZZ_DIR)/corpus/$$t || exit 1; \
+	done
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(FUZZ_DIR)
