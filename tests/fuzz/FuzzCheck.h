@@ -13,11 +13,16 @@ namespace Fuzz
 {
 
 // The text with everything but printable ASCII as \x{...}, so that the message shows what the
-// input really held.
+// input really held; a long one cut short, the input file holding the rest.
 inline QByteArray shown(const QString& text)
 {
+    constexpr qsizetype longest = 400;
     QByteArray out;
     for (const char32_t c : text.toUcs4()) {
+        if (out.size() > longest) {
+            out += "...";
+            break;
+        }
         if (c >= 0x20 && c < 0x7f && c != '\\')
             out += char(c);
         else

@@ -96,8 +96,10 @@ void checkWrittenSetup(const uint8_t* data, size_t size)
     // reading itself.
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         if (!values.contains(it.key()) || values.value(it.key()) != it.value())
-            Fuzz::fail("a value reads back as written",
-                       QLatin1String("[") + it.key() + QLatin1String("] ") + file);
+            Fuzz::fail(
+                "a value reads back as written",
+                QStringLiteral("%1: written \"%2\", read \"%3\"")
+                    .arg(it.key(), it.value(), values.value(it.key(), QStringLiteral("nothing"))));
     require(values.size() == expected.size(), "only what was written is read", file);
 }
 
