@@ -40,11 +40,11 @@ std::optional<QString> OpenDryx::mapComPort()
     if (m_line->link.isEmpty())
         return QStringLiteral("no COM port of Wine was mapped to the virtual line: it has no "
                               "link (--virtual-port=LINK)");
-    const int number = m_line->wineCom ? *m_line->wineCom
-                                       : FieldReader(m_rules).int16(m_form.Text7);
+    const int number =
+        m_line->wineCom ? *m_line->wineCom : FieldReader(m_rules).int16(m_form.Text7);
     if (number < 1)
-        throw SimulatorError(ErrorKind::LaunchFailed,
-                             QStringLiteral("there is no COM%1 to map to the virtual line")
-                                 .arg(number));
+        throw SimulatorError(
+            ErrorKind::LaunchFailed,
+            QStringLiteral("there is no COM%1 to map to the virtual line").arg(number));
     return m_ports.map(number, m_line->link);
 }

@@ -20,13 +20,12 @@ public:
     static constexpr const char* launchPath = "c:\\program files\\dryx\\dryx.exe";
 
     struct VirtualLine {
-        QString link;                // empty: the line has no link to map
-        std::optional<int> wineCom;  // --wine-com
+        QString link;               // empty: the line has no link to map
+        std::optional<int> wineCom; // --wine-com
     };
 
-    OpenDryx(const Form1& form, const Conversions& rules, Launcher& launcher,
-             ComPortMapper& ports, ErrorReporter& reporter,
-             std::optional<VirtualLine> line = std::nullopt);
+    OpenDryx(const Form1& form, const Conversions& rules, Launcher& launcher, ComPortMapper& ports,
+             ErrorReporter& reporter, std::optional<VirtualLine> line = std::nullopt);
 
     // Throws SimulatorError when the program cannot be started (or its COM port not mapped).
     // Returns what was done, for a confirmation: "started c:\program files\dryx\dryx.exe

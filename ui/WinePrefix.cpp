@@ -7,9 +7,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 
 namespace
 {
@@ -58,8 +58,8 @@ std::optional<QString> WinePrefix::mapped(int number) const
     while (!registry.atEnd()) {
         const QString line = QString::fromUtf8(registry.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('[')))
-            inPorts = line.startsWith(QLatin1String("[Software\\\\Wine\\\\Ports]"),
-                                      Qt::CaseInsensitive);
+            inPorts =
+                line.startsWith(QLatin1String("[Software\\\\Wine\\\\Ports]"), Qt::CaseInsensitive);
         else if (inPorts && line.startsWith(name, Qt::CaseInsensitive))
             return unescaped(line.mid(name.size()));
     }

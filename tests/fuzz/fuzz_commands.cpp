@@ -3,7 +3,9 @@
 // only "quit" asks to end the program.
 #include "app/CommandInterpreter.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
+#include "ui/OpenDryx.h"
 
 #include <QByteArrayList>
 #include <QTextStream>
@@ -49,7 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString shownText;
     QTextStream out(&shownText);
     int quits = 0;
-    CommandInterpreter interpreter(rig.simulator, out, rig.reporter, [&] { ++quits; });
+    // `launch` starts nothing here: the launcher and the Wine prefix only take note.
+    RecordingLauncher launcher;
+    launcher.throughWine = true;
+    RecordingPorts winePorts;
+    OpenDryx openDryx(rig.form, rig.rules, launcher, winePorts, rig.reporter,
+                      OpenDryx::VirtualLine{QStringLiteral("/tmp/dryx-line"), std::nullopt});
+    CommandInterpreter interpreter(rig.simulator, openDryx, out, rig.reporter, [&] { ++quits; });
     QString line; // the line being run, for the message when something escapes
     try {
         rig.simulator.Form_Load();
