@@ -72,7 +72,7 @@ struct SimulatorOnLine {
     Form1 form{timers, port};
     Simulator simulator{form, store, timers, reporter, rules};
     QList<TickRecord> ticks;
-    QStringList tickTimes; // "Timer4 1000"
+    QStringList tickTimes; // "Timer4 1000", due time; "Timer4 3000 at 4100" for a late tick
 
     SimulatorOnLine()
     {
@@ -82,7 +82,10 @@ struct SimulatorOnLine {
         });
         simulator.setTickTrace([this](qint64 ms, const Timer& timer, const TickRecord& tick) {
             ticks.append(tick);
-            tickTimes.append(QStringLiteral("%1 %2").arg(timer.name()).arg(ms));
+            QString time = QStringLiteral("%1 %2").arg(timer.name()).arg(ms);
+            if (clock.nowMs() != ms) // times are since Start, which was at 0
+                time += QStringLiteral(" at %1").arg(clock.nowMs());
+            tickTimes.append(time);
         });
     }
 };
@@ -454,7 +457,7 @@ private slots:
         rig.clock.advanceTo(10s);
         // The tick due at 3000 comes once, late; the next keeps its place (5000); none is made
         // up; the switch to the second data set comes on time.
-        QCOMPARE(rig.tickTimes, QStringList({"Timer4 1000", "Timer4 4100", "Timer4 5000",
+        QCOMPARE(rig.tickTimes, QStringList({"Timer4 1000", "Timer4 3000 at 4100", "Timer4 5000",
                                              "Timer5 5010", "Timer5 7010", "Timer5 9010"}));
         // The one made while the line still sends what the stall held up waits, the next is
         // left out whole; every one that goes is whole.
