@@ -3,6 +3,7 @@
 #include "core/Form1.h"
 #include "core/Simulator.h"
 #include "core/SimulatorError.h"
+#include "ui/EnterPressesButton.h"
 #include "ui/FocusLeaveGuard.h"
 #include "ui/FormLayout.h"
 #include "ui/LampWidget.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(Form1& form, Simulator& simulator, OpenDryx& openDryx, QW
     setBackground(this, Look::colour(Colours::window));
 
     m_guard = new FocusLeaveGuard(this, [this](QWidget* field) { return checkField(field); });
+    m_enterPresses = new EnterPressesButton(this);
     createControls();
     setTabOrder();
 
@@ -168,6 +170,7 @@ QPushButton* MainWindow::addButton(const QString& name, const QString& text)
     auto* button = new QPushButton(text, this);
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->installEventFilter(m_enterPresses);
     place(button, name);
     return button;
 }
@@ -183,6 +186,7 @@ QLineEdit* MainWindow::addField(int field)
         // Text5 only shows the switcher's count.
         edit->setReadOnly(true);
         edit->setFocusPolicy(Qt::NoFocus);
+        edit->setAlignment(Qt::AlignCenter);
         return edit;
     }
     // Typed text goes into the form as it stands; the core reads exactly that.
@@ -239,6 +243,21 @@ void MainWindow::showText(int field)
     const QString& text = m_form.text(field).text();
     if (edit->text() != text)
         edit->setText(text);
+    if (!EntryChecks::isChecked(field))
+        fitWhole(edit);
+}
+
+// Text5 is too narrow for the text it is created with ("Text5": a start-up that failed leaves
+// it): a display shows its text whole, in a smaller face where need be, never cut.
+void MainWindow::fitWhole(QLineEdit* display)
+{
+    constexpr int frameAndMargins = 8; // a line edit's frame and inner margins, both sides
+    QFont font = Look::defaultFont();
+    const int room = display->width() - frameAndMargins;
+    while (QFontMetrics(font).horizontalAdvance(display->text()) > room && font.pointSizeF() > 4)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    display->setFont(font);
+    display->setCursorPosition(0);
 }
 
 void MainWindow::showLamps()
@@ -281,6 +300,17 @@ void MainWindow::Picture4_Click()
 void MainWindow::Command2_Click()
 {
     m_endProgram();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Where the keyboard focus is shows from the first moment, not only once a key has moved
+    // it: the window starts as if the Tab key had brought the focus to "Close".
+    if (!std::exchange(m_shownOnce, true)) {
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        m_command2->setFocus(Qt::TabFocusReason);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+class EnterPressesButton;
 class FocusLeaveGuard;
 class Form1;
 class LampWidget;
@@ -44,6 +45,7 @@ public:
     void Command2_Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -57,6 +59,7 @@ private:
     void place(QWidget* control, const QString& name);
 
     void showText(int field);
+    static void fitWhole(QLineEdit* display);
     void showLamps();
     void showAlarm(int index);
     bool checkField(QWidget* field);
@@ -77,4 +80,6 @@ private:
     QPushButton* m_command3 = nullptr;
     PictureButton* m_picture4 = nullptr;
     FocusLeaveGuard* m_guard = nullptr;
+    EnterPressesButton* m_enterPresses = nullptr;
+    bool m_shownOnce = false;
 };

@@ -1,4 +1,5 @@
 #include "tests/ui/WindowRig.h"
+#include "ui/Look.h"
 
 #include "ui/LampWidget.h"
 #include "ui/PictureButton.h"
@@ -45,6 +46,10 @@ private slots:
     void longEntryTakenInFull();
     void firstFocusAndTabOrder();
     void backtabFromFirstFieldReachesClose();
+    void enterAndSpacePressTheFocusedButton_data();
+    void enterAndSpacePressTheFocusedButton();
+    void theFocusShowsFromTheFirstMoment();
+    void text5ShowsItsCreationTextWhole();
     void refusedByTab_data();
     void refusedByTab();
     void refusedByBacktab();
@@ -406,6 +411,69 @@ void MainWindowTest::backtabFromFirstFieldReachesClose()
     rig->field(1)->setFocus();
     QTest::keyClick(rig->field(1), Qt::Key_Tab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), rig->control(QStringLiteral("Command2")));
+}
+
+void MainWindowTest::enterAndSpacePressTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    for (const auto& [name, key] : {std::pair{"Command1", Qt::Key_Return},
+                                    {"Command1", Qt::Key_Enter},
+                                    {"Command1", Qt::Key_Space},
+                                    {"Command4(1)", Qt::Key_Return},
+                                    {"Command4(1)", Qt::Key_Space},
+                                    {"Command2", Qt::Key_Return}})
+        QTest::addRow("%s %s", name, key == Qt::Key_Space ? "Space" : "Enter")
+            << QString::fromLatin1(name) << int(key);
+}
+
+void MainWindowTest::enterAndSpacePressTheFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    rig->create();
+    QVERIFY(rig->sim.simulator.Form_Load());
+    QVERIFY(rig->showActive());
+    QWidget* control = rig->control(button);
+    control->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(control, Qt::Key(key));
+    if (button == QLatin1String("Command1"))
+        QCOMPARE(rig->sim.port.opened, QList<qint16>{1});
+    else if (button == QLatin1String("Command4(1)"))
+        QCOMPARE(rig->sim.form.AlarmState(1), qint16(1));
+    else
+        QCOMPARE(rig->programEnds, 1);
+    // Once, not again on the key's release or a second handling.
+    QCOMPARE(rig->sim.port.opened.size() + rig->sim.form.AlarmState(1) + rig->programEnds, 1);
+}
+
+// The first focus is on "Close", and it is marked from the first moment: the button is drawn
+// otherwise than without the mark.
+void MainWindowTest::theFocusShowsFromTheFirstMoment()
+{
+    rig->create();
+    QVERIFY(rig->showActive());
+    QWidget* close = rig->control(QStringLiteral("Command2"));
+    QCOMPARE(QApplication::focusWidget(), close);
+    QVERIFY(rig->window->testAttribute(Qt::WA_KeyboardFocusChange));
+    const QImage marked = close->grab().toImage();
+    rig->window->setAttribute(Qt::WA_KeyboardFocusChange, false);
+    const QImage unmarked = close->grab().toImage();
+    QVERIFY(marked != unmarked);
+}
+
+void MainWindowTest::text5ShowsItsCreationTextWhole()
+{
+    rig->create(); // no start-up: Text5 keeps "Text5"
+    QVERIFY(rig->showActive());
+    QLineEdit* text5 = rig->field(5);
+    QCOMPARE(text5->text(), QStringLiteral("Text5"));
+    QVERIFY(QFontMetrics(text5->font()).horizontalAdvance(QStringLiteral("Text5")) <=
+            text5->width() - 8);
+    QVERIFY(text5->font().pointSizeF() < Look::defaultFont().pointSizeF());
+    QVERIFY(rig->sim.simulator.Form_Load()); // "0": the window's own face again
+    QCOMPARE(text5->text(), QStringLiteral("0"));
+    QCOMPARE(text5->font().pointSizeF(), Look::defaultFont().pointSizeF());
 }
 
 void MainWindowTest::refusedByTab_data()
