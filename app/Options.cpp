@@ -1,6 +1,8 @@
 #include "app/Options.h"
 
 #include "app/FieldNames.h"
+#include "core/PerUserSettingsStore.h"
+#include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
 
 #include <cmath>
@@ -56,7 +58,7 @@ Options Options::parse(const QStringList& arguments)
             options.trace = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             options.help = true;
-        } else if (argument == QLatin1String("--version")) {
+        } else if (argument == QLatin1String("--version") || argument == QLatin1String("-V")) {
             options.version = true;
         } else if (argument == QLatin1String("--virtual-port")) {
             options.virtualPort = true;
@@ -83,6 +85,11 @@ Options Options::parse(const QStringList& arguments)
             const QString name = value.left(equals);
             const int field = FieldNames::entryField(name, QStringLiteral("--set ") + value);
             options.entries.append({field, name.trimmed(), value.mid(equals + 1)});
+        } else if (isValueOption(argument, QStringLiteral("--log"))) {
+            if (!takeValue(arguments, i, QStringLiteral("--log"), &value) || value.isEmpty())
+                throw UsageError(QStringLiteral("--log"),
+                                 QStringLiteral("expects the path of the record to append to"));
+            options.logFile = value;
         } else if (isValueOption(argument, QStringLiteral("--settings"))) {
             if (!takeValue(arguments, i, QStringLiteral("--settings"), &value) || value.isEmpty())
                 throw UsageError(QStringLiteral("--settings"),
@@ -108,28 +115,50 @@ Options Options::parse(const QStringList& arguments)
 
 QString Options::usage()
 {
-    return QStringLiteral(
-        "Usage: dryx-plc-test [options]\n"
-        "Stands in for the PLC of a production line: writes timed data strings on a serial\n"
-        "line for the DRYX line-monitoring application.\n"
-        "\n"
-        "  --headless            run without a window; operator actions come on standard\n"
-        "                        input (also the mode when there is no display)\n"
-        "  --start               press Start once start-up is done\n"
-        "  --duration SECONDS    press Stop and end the program that long after start-up\n"
-        "  --set FIELD=TEXT      type TEXT into a field before --start (repeatable); FIELD is\n"
-        "                        Text1..Text8 or points, pagegap, gap, pages, alarms, port,\n"
-        "                        terminator; a refused entry ends the program (status 2)\n"
-        "  --trace               print one line per transmitter tick on standard output:\n"
-        "                        ms since Start, timer, byte count, line texts\n"
-        "  --settings FILE       read the setup from this INI file instead of the per-user\n"
-        "                        settings of \"kelmarith\"\n"
-        "  --port N=DEVICE       Com Port N is DEVICE (repeatable); by default Com Port N is\n"
-        "                        /dev/ttyS<N-1> (COM<N> on Windows)\n"
-        "  --virtual-port[=LINK] send on a built-in virtual line (a pseudo-terminal) whatever\n"
-        "                        the Com Port; its path is printed on standard error, and\n"
-        "                        LINK, if given, is made a symbolic link to it\n"
-        "  --help, --version\n"
-        "\n"
-        "Headless commands, one per line: start, stop, alarm N, set FIELD TEXT, show, quit.\n");
+    const QString setup = perUserSettingsLocation(QLatin1String(StartupConfiguration::application));
+    return QStringLiteral(R"(Usage: dryx-plc-test [OPTION]...
+Stands in for the PLC of a production line: writes timed data strings on a serial
+line (or a built-in virtual one) for the DRYX line-monitoring application. With a
+display it opens its window; without one, or with --headless, it takes the
+operator's actions as commands on standard input.
+
+Options (default in brackets):
+  --headless            no window, commands on standard input [window if there is
+                        a display]
+  --start               press Start once start-up is done [not pressed]
+  --duration SECONDS    press Stop and end that long after start-up [run until
+                        ended]
+  --set FIELD=TEXT      type TEXT into a field and leave it, before --start; again
+                        for more fields; FIELD is Text1..Text8 but Text5, or points,
+                        pagegap, gap, pages, alarms, port, terminator [none]
+  --trace               one line per transmitter tick on standard output [off]
+  --log FILE            append a record of every line written to the port [off]
+  --settings FILE       read the setup from this INI file [the per-user setup]
+  --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
+                        [Com Port N is %1]
+  --virtual-port[=LINK] send on a built-in virtual line, whatever the Com Port; its
+                        path goes to standard error, LINK is made a link to it
+                        [a serial device]
+  --wine-com N          the COM port of Wine that a launch maps to the virtual
+                        line's link [the number in Com Port at the launch]
+  -h, --help            this text
+  -V, --version         the version
+
+Commands without a window, one a line: start, stop, alarm N, set FIELD TEXT, show,
+launch, help, quit (`help` says more).
+
+The setup is read from %2
+(application "kelmarith", section [setup]: NumKTron, NumModbus, Num6B, NumRelay,
+PLCTerminator), or from the file --settings names.
+
+Exit status: 0 the run went as asked; 1 an error was reported during the run (at
+once when --start cannot start); 2 bad usage.
+
+Examples:
+  dryx-plc-test --settings setup.ini --virtual-port=/tmp/dryx-line
+      the window, sending on /tmp/dryx-line (`cat /tmp/dryx-line` shows what it sends)
+  dryx-plc-test --headless --port 1=/dev/ttyUSB0 --start --duration 60 --trace
+      a minute on a USB adapter, one line per tick; the exit status tells
+)")
+        .arg(PortMap::defaultDevicePattern(), setup);
 }

@@ -24,6 +24,7 @@ struct Options {
     std::optional<qint64> durationMs;
     QList<FieldEntry> entries; // --set, in the order given
     QString settingsFile;
+    QString logFile; // --log
     PortMap ports;
     bool virtualPort = false;
     QString virtualLink;

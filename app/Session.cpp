@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/FieldEntry.h"
+#include "app/RunRecord.h"
 #include "app/StandardErrorReporter.h"
 #include "app/TickTracePrinter.h"
 #include "core/ErrorReporter.h"
@@ -47,6 +48,10 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
     if (m_virtualLine)
         m_virtualLine->setReceiverHandler(
             [this](const LineSettings& receiver) { checkReceiver(receiver); });
+    if (!options.logFile.isEmpty()) {
+        m_record = std::make_unique<RunRecord>(options.logFile);
+        m_simulator->setActionLog([this](const QString& action) { m_record->action(action); });
+    }
     m_simulator->setTickTrace(
         [this](qint64 ms, const Timer& timer, const TickRecord& tick) { onTick(ms, timer, tick); });
     m_reporter = &reporter;
@@ -91,6 +96,8 @@ void Session::onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& 
 {
     if (tick.closedDataString)
         ++(tick.sent ? m_dataStringsSent : m_dataStringsLeftOut);
+    if (m_record)
+        m_record->tick(msSinceStart, timer, tick);
     if (m_options.trace) {
         const QString line = TickTracePrinter::line(msSinceStart, timer.name(), tick);
         std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());

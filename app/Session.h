@@ -16,6 +16,7 @@ class Alarm;
 class ErrorReporter;
 class Form1;
 class PacedSerialControl;
+class RunRecord;
 class SettingsStore;
 class Simulator;
 class StandardErrorReporter;
@@ -77,6 +78,7 @@ private:
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
     std::unique_ptr<Alarm> m_durationEnd;
+    std::unique_ptr<RunRecord> m_record;
     ErrorReporter* m_reporter = nullptr;
     qint64 m_dataStringsSent = 0;
     qint64 m_dataStringsLeftOut = 0;

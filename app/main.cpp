@@ -54,7 +54,13 @@ int main(int argc, char** argv)
         std::printf("dryx-plc-test %s\n", DRYX_VERSION);
         return 0;
     }
-    if (options->headless || !displayAvailable())
+    if (options->headless)
         return runHeadless(argc, argv, *options, reporter);
+    if (!displayAvailable()) {
+        reporter.notice(QStringLiteral("No display"),
+                        QStringLiteral("running without a window, the operator's actions as "
+                                       "commands on standard input; `help` lists them"));
+        return runHeadless(argc, argv, *options, reporter);
+    }
     return runWindow(argc, argv, *options, reporter);
 }

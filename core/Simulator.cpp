@@ -38,21 +38,48 @@ bool Simulator::Form_Load()
 
 bool Simulator::Command1_Click()
 {
-    return m_dispatcher.run(QStringLiteral("Start"), [this] {
+    const bool started = m_dispatcher.run(QStringLiteral("Start"), [this] {
         m_runControl.Command1_Click();
         m_startedAtMs = m_timers.nowMs();
+        m_firstTickAfterStart = true;
     });
+    if (started) {
+        QStringList fields;
+        for (int field = 1; field <= 8; ++field)
+            if (field != 5)
+                fields.append(
+                    QStringLiteral("Text%1=%2").arg(field).arg(m_form.text(field).text()));
+        log(QStringLiteral("Start: ") + fields.join(QLatin1Char(' ')));
+    } else {
+        log(QStringLiteral("Start failed"));
+    }
+    return started;
 }
 
 bool Simulator::Command3_Click()
 {
-    return m_dispatcher.run(QStringLiteral("Stop"), [this] { m_runControl.Command3_Click(); });
+    const bool stopped =
+        m_dispatcher.run(QStringLiteral("Stop"), [this] { m_runControl.Command3_Click(); });
+    log(stopped ? QStringLiteral("Stop") : QStringLiteral("Stop failed"));
+    return stopped;
 }
 
 bool Simulator::Command4_Click(int index)
 {
-    return m_dispatcher.run(QStringLiteral("Alarm A%1").arg(index),
-                            [this, index] { m_alarmButtons.Command4_Click(index); });
+    const bool clicked = m_dispatcher.run(QStringLiteral("Alarm A%1").arg(index),
+                                          [this, index] { m_alarmButtons.Command4_Click(index); });
+    if (clicked && index >= 1 && index <= Form1::alarmCount)
+        log(QStringLiteral("alarm %1 %2")
+                .arg(index)
+                .arg(m_form.AlarmState(index) ? QLatin1String("raised")
+                                              : QLatin1String("cleared")));
+    return clicked;
+}
+
+void Simulator::log(const QString& action) const
+{
+    if (m_actionLog)
+        m_actionLog(action);
 }
 
 bool Simulator::run(const QString& action, const std::function<void()>& handler)
@@ -62,7 +89,16 @@ bool Simulator::run(const QString& action, const std::function<void()>& handler)
 
 std::optional<EntryRefusal> Simulator::validate(int field) const
 {
-    return m_entryChecks.check(field, m_form.text(field).text());
+    const QString& text = m_form.text(field).text();
+    std::optional<EntryRefusal> refusal = m_entryChecks.check(field, text);
+    // An entry counts when it is accepted and new; leaving a field unchanged is no change.
+    if (refusal)
+        log(QStringLiteral("Text%1 refused: %2").arg(field).arg(text));
+    else if (!m_lastAccepted.contains(field) || m_lastAccepted.value(field) != text)
+        log(QStringLiteral("Text%1 = %2").arg(field).arg(text));
+    if (!refusal)
+        m_lastAccepted.insert(field, text);
+    return refusal;
 }
 
 void Simulator::lineFailed(const QString& reason)
@@ -81,8 +117,14 @@ void Simulator::setTickTrace(TickTrace trace)
         return;
     }
     m_form.MSComm1.setTickObserver([this, trace = std::move(trace)](const TickRecord& tick) {
-        if (m_tickingTimer != 0)
-            trace(m_timers.nowMs() - m_startedAtMs, m_form.timer(m_tickingTimer), tick);
+        if (m_tickingTimer == 0)
+            return;
+        // Times are the ticks' due times, not when they were handled: two runs of the same
+        // setup and actions give the same record. Start is 1000 ms before its first tick.
+        const qint64 due = m_timers.tickDueMs().value_or(m_timers.nowMs());
+        if (std::exchange(m_firstTickAfterStart, false))
+            m_startedAtMs = due - 1000;
+        trace(due - m_startedAtMs, m_form.timer(m_tickingTimer), tick);
     });
 }
 

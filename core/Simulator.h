@@ -10,6 +10,8 @@
 #include "core/StartupConfiguration.h"
 #include "core/TickRecord.h"
 
+#include <QHash>
+
 class Form1;
 class SettingsStore;
 class TimerFacility;
@@ -34,10 +36,17 @@ public:
     // The check of field `field` (1..8) on its current text.
     std::optional<EntryRefusal> validate(int field) const;
 
+    // Told of each operator action that changes the run, as it is done: "Start: Text1=30 ...",
+    // "Stop", "alarm 1 raised", "Text3 = 600", "Text3 refused: 10".
+    void setActionLog(std::function<void(const QString& action)> log)
+    {
+        m_actionLog = std::move(log);
+    }
+
     // The port gave out during a run: reported once, and the run stops as Stop stops it.
     void lineFailed(const QString& reason);
 
-    // Told after each transmitter tick, with the time since the last Start.
+    // Told after each transmitter tick, with its due time since the last Start.
     using TickTrace =
         std::function<void(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)>;
     void setTickTrace(TickTrace trace);
@@ -57,6 +66,11 @@ private:
     RunControl m_runControl;
     AlarmButtons m_alarmButtons;
     EntryChecks m_entryChecks;
+    void log(const QString& action) const;
+
     qint64 m_startedAtMs = 0;
-    int m_tickingTimer = 0; // the timer whose tick is being handled
+    bool m_firstTickAfterStart = false;
+    std::function<void(const QString&)> m_actionLog;
+    mutable QHash<int, QString> m_lastAccepted; // the entry each field last left with
+    int m_tickingTimer = 0;                     // the timer whose tick is being handled
 };

@@ -13,3 +13,12 @@ QString PortMap::defaultDevicePath(qint16 port)
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);
 #endif
 }
+
+QString PortMap::defaultDevicePattern()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM<N>");
+#else
+    return QStringLiteral("/dev/ttyS<N-1>");
+#endif
+}

@@ -12,6 +12,8 @@ public:
     QString devicePath(qint16 port) const;
 
     static QString defaultDevicePath(qint16 port);
+    // The rule, for the operator: "/dev/ttyS<N-1>".
+    static QString defaultDevicePattern();
 
 private:
     QMap<qint16, QString> m_mapped;

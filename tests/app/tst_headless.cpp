@@ -3,6 +3,7 @@
 #include "app/CommandInterpreter.h"
 #include "app/FormStatePrinter.h"
 #include "app/Options.h"
+#include "app/RunRecord.h"
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
 #include "core/UsageError.h"
@@ -359,6 +360,98 @@ private slots:
         QCOMPARE(rig.quits, 1);
         QCOMPARE(rig.sim.port.closes, 0);
         QVERIFY(rig.sim.form.MSComm1.portOpen());
+    }
+
+    // The record of a run in virtual time, line for line.
+    void theRecordOfARun()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("run.log"));
+        Rig rig; // two points a page (1 K-Tron feeder), one 6B module, two alarms
+        {
+            RunRecord record(path);
+            rig.sim.simulator.setActionLog([&](const QString& action) { record.action(action); });
+            rig.sim.simulator.setTickTrace(
+                [&](qint64 ms, const Timer& timer, const TickRecord& tick) {
+                    record.tick(ms, timer, tick);
+                });
+            rig.sim.clock.advanceTo(333ms); // Start at 333 ms: the record counts from it
+            rig.run(QStringLiteral("start"));
+            rig.run(QStringLiteral("set Text8 END"));
+            rig.run(QStringLiteral("set Text8 9"));
+            rig.run(QStringLiteral("set Text8 9")); // left unchanged: no change to record
+            rig.sim.clock.advanceTo(1400ms);
+            rig.run(QStringLiteral("alarm 2"));
+            rig.sim.clock.advanceTo(1900ms);
+            rig.run(QStringLiteral("stop"));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("# Start: Text1=3 Text2=10 Text3=500 Text4=1 Text6=2 Text7=1 "
+                                "Text8=63536\n"
+                                "# Text8 refused: END\n"
+                                "# Text8 = 9\n"
+                                "1000 Timer4 first 31 0D 0A |1\\r\\n|\n"
+                                "1000 Timer4 first 32 0D 0A |2\\r\\n|\n"
+                                "1000 Timer4 first 33 0D 0A |3\\r\\n|\n"
+                                "1000 Timer4 first 30 0D 0A |0\\r\\n|\n"
+                                "1000 Timer4 first 30 0D 0A |0\\r\\n|\n"
+                                "1000 Timer4 first 39 0D 0A |9\\r\\n|\n"
+                                "= 1000 data string 1: 18 bytes\n"
+                                "# alarm 2 raised\n"
+                                "1500 Timer4 first 31 0D 0A |1\\r\\n|\n"
+                                "1500 Timer4 first 32 0D 0A |2\\r\\n|\n"
+                                "1500 Timer4 first 33 0D 0A |3\\r\\n|\n"
+                                "1500 Timer4 first 30 0D 0A |0\\r\\n|\n"
+                                "1500 Timer4 first 31 0D 0A |1\\r\\n|\n"
+                                "1500 Timer4 first 39 0D 0A |9\\r\\n|\n"
+                                "= 1500 data string 2: 18 bytes\n"
+                                "# Stop\n"));
+    }
+
+    // A data string the line left out, and a two-page one, as the record shows them.
+    void theRecordMarksWhatWasLeftOut()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("run.log"));
+        {
+            RunRecord record(path);
+            SimulatorRig rig;
+            record.tick(1500, rig.form.Timer3, TickRecord{{"11\r\n"}, false, true, 4});
+            record.tick(1510, rig.form.Timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9});
+            record.tick(2010, rig.form.Timer1, TickRecord{{"1\r\n"}, false, false, 3});
+            record.tick(2020, rig.form.Timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6});
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("1500 Timer3 second 31 31 0D 0A |11\\r\\n|\n"
+                                "1510 Timer3 second 31 31 0D 0A |11\\r\\n|\n"
+                                "1510 Timer3 second 45 4E 44 0D 0A |END\\r\\n|\n"
+                                "= 1510 data string 1: 13 bytes\n"
+                                "2010 Timer1 first left-out 31 0D 0A |1\\r\\n|\n"
+                                "2020 Timer1 first left-out 31 0D 0A |1\\r\\n|\n"
+                                "2020 Timer1 first left-out E9 0D 0A |\\xE9\\r\\n|\n"
+                                "= 2020 data string 2 left out: 9 bytes\n"));
+    }
+
+    void recordTexts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("digits") << QByteArray("63536\r\n") << "63536\\r\\n";
+        QTest::newRow("blank and bar") << QByteArray("a |b") << "a |b";
+        QTest::newRow("backslash") << QByteArray("a\\b") << "a\\\\b";
+        QTest::newRow("tab, NUL, DEL") << QByteArray("\t\0\x7f", 3) << "\\t\\x00\\x7F";
+        QTest::newRow("Latin-1") << QByteArray("\xe9") << "\\xE9";
+    }
+
+    void recordTexts()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QCOMPARE(RunRecord::shown(bytes), shown);
     }
 
     void traceLines_data()

@@ -300,6 +300,41 @@ private slots:
         QCOMPARE(tool.readErr().count("receiver"), 1);
     }
 
+    // The same setup and the same actions, twice, on the program's own clock: the same record,
+    // byte for byte, however the ticks were woken.
+    void twoRunsGiveTheSameRecord()
+    {
+        QTemporaryDir dir;
+        const QString setup = writeSetup(dir);
+        QList<QByteArray> records;
+        for (int run = 0; run < 2; ++run) {
+            const QString log = dir.filePath(QStringLiteral("run%1.log").arg(run));
+            Tool tool;
+            tool.start({QStringLiteral("--settings"), setup, QStringLiteral("--virtual-port"),
+                        QStringLiteral("--log"), log, QStringLiteral("--set"),
+                        QStringLiteral("pages=2"), QStringLiteral("--start"),
+                        QStringLiteral("--duration"), QStringLiteral("6.2")});
+            QVERIFY(tool.process.waitForStarted());
+            tool.process.write("set gap 700\nalarm 2\n");
+            tool.process.closeWriteChannel();
+            QVERIFY(tool.finished());
+            QCOMPARE(tool.process.exitCode(), 0);
+            QFile file(log);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            records.append(file.readAll());
+        }
+        QCOMPARE(records[1], records[0]);
+        const QByteArray& record = records[0];
+        QVERIFY(record.startsWith(
+            "# Text4 = 2\n# Start: Text1=10 Text2=10 Text3=500 Text4=2 Text6=2 Text7=1 "
+            "Text8=63536\n# Text3 = 700\n# alarm 2 raised\n"));
+        QVERIFY(record.contains("\n= 1000 data string 1: 44 bytes\n"));
+        QVERIFY(record.contains("\n1700 Timer1 first 31 0D 0A |1\\r\\n|\n")); // page-only, 700 on
+        QVERIFY(record.contains("\n= 1710 data string 2: 75 bytes\n"));
+        QVERIFY(record.contains("\n5010 Timer3 second 31 31 0D 0A |11\\r\\n|\n"));
+        QVERIFY(record.endsWith("# Stop\n"));
+    }
+
     // A thousand Start/Stop cycles on the virtual line, and a few hundred on a device: no file
     // descriptor and no memory is left behind.
     void startStopCyclesLeaveNothingBehind_data()

@@ -1,0 +1,70 @@
+#include "app/RunRecord.h"
+
+#include "core/SerialControl.h"
+#include "core/Timer.h"
+#include "core/UsageError.h"
+
+RunRecord::RunRecord(const QString& path) : m_file(path)
+{
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        throw UsageError(QStringLiteral("--log"),
+                         QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
+}
+
+QString RunRecord::shown(const QByteArray& bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\r')
+            text += QLatin1String("\\r");
+        else if (byte == '\n')
+            text += QLatin1String("\\n");
+        else if (byte == '\t')
+            text += QLatin1String("\\t");
+        else if (byte == '\\')
+            text += QLatin1String("\\\\");
+        else if (byte < 0x20 || byte >= 0x7f)
+            text += QStringLiteral("\\x") +
+                    QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        else
+            text += QLatin1Char(char(byte));
+    }
+    return text;
+}
+
+void RunRecord::tick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)
+{
+    // Timer1 and Timer4 send the first data set, Timer3 and Timer5 the second.
+    const QString set = timer.number() == 1 || timer.number() == 4 ? QStringLiteral("first")
+                                                                    : QStringLiteral("second");
+    const QString leftOut = tick.sent ? QString() : QStringLiteral("left-out ");
+    for (const QString& text : tick.lines) {
+        const QByteArray bytes = SerialControl::lineBytes(text);
+        write(QStringLiteral("%1 %2 %3 %4%5 |%6|")
+                  .arg(msSinceStart)
+                  .arg(timer.name(), set, leftOut, QString::fromLatin1(bytes.toHex(' ').toUpper()),
+                       shown(bytes)));
+    }
+    m_dataStringBytes += tick.bytes;
+    if (tick.closedDataString) {
+        write(QStringLiteral("= %1 data string %2%3: %4 bytes")
+                  .arg(msSinceStart)
+                  .arg(++m_dataStrings)
+                  .arg(tick.sent ? QString() : QStringLiteral(" left out"))
+                  .arg(m_dataStringBytes));
+        m_dataStringBytes = 0;
+    }
+    m_file.flush();
+}
+
+void RunRecord::action(const QString& action)
+{
+    write(QStringLiteral("# ") + action);
+    m_file.flush();
+}
+
+void RunRecord::write(const QString& line)
+{
+    m_file.write(line.toUtf8() + '\n');
+}

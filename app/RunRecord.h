@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/TickRecord.h"
+
+#include <QFile>
+#include <QString>
+
+class Timer;
+
+// The --log record, made to be diffed: one line per line written to the port, at the nominal
+// time of its tick (its due time, in ms since Start), with its timer, its data set, its bytes in
+// hex and as text (CR and LF shown):
+//
+//     1000 Timer4 first 31 0D 0A |1\r\n|
+//
+// a counter line after each data string, one the line left out marked so, and the operator's
+// actions as comment lines, in their place but without a time (they are the operator's, not the
+// schedule's), so that two runs of the same setup and actions give the same record:
+//
+//     = 1000 data string 1: 133 bytes
+//     = 2501 data string 6 left out: 902 bytes
+//     # alarm 1 raised
+class RunRecord
+{
+public:
+    // Appends to `path`; throws UsageError (--log) when it cannot be written.
+    explicit RunRecord(const QString& path);
+
+    void tick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick);
+    void action(const QString& action);
+
+    // A line's text as the record shows it: printable ASCII as it stands, \r \n \t \\ and \xHH
+    // for the other bytes.
+    static QString shown(const QByteArray& bytes);
+
+private:
+    void write(const QString& line);
+
+    QFile m_file;
+    qint64 m_dataStrings = 0;
+    qint64 m_dataStringBytes = 0; // so far, of the data string under way
+};
