@@ -39,7 +39,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test sanitize wine-test run bench screenshot format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
+.PHONY: all deps build program test sanitize wine-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
 
@@ -110,6 +110,10 @@ bench: build
 # docs/window.png: the window photographed on a virtual display, after Start and "A1".
 screenshot: build
 	docs/screenshot.sh $(PROGRAM) docs/window.png
+
+# docs/timing.svg: the timing diagram, drawn from the --log records of two 12-second runs.
+timing-diagram: program
+	docs/timing-diagram.sh $(PROGRAM) docs/timing.svg
 
 fuzz-deps:
 	$(call install-missing,$(FUZZ_PACKAGES))
