@@ -28,7 +28,7 @@ protected:
     void writeLine(const QByteArray& bytes) override
     {
         const double start = std::max(double(m_clock.nowMs()), m_idleMs);
-        m_idleMs = start + bytes.size() * 1000.0 / 960.0;
+        m_idleMs = start + double(bytes.size()) * 1000.0 / 960.0;
         if (m_closed || strings.isEmpty()) {
             strings.append(NominalTimeline::DataString{start, QByteArray()});
             m_closed = false;

@@ -20,7 +20,7 @@ double nowMs()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 qint64 residentKb(pid_t pid)
@@ -113,8 +113,8 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
         const pid_t ended = ::wait4(pid, &status, WNOHANG, &usage);
         if (ended == pid) {
             exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
-                         usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+            cpuSeconds = double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6 +
+                         double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
             peakRssKb = usage.ru_maxrss;
             break;
         }

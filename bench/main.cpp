@@ -76,8 +76,9 @@ void printResources(const ToolRun& run, qint64 seconds)
 {
     std::printf("  tool: CPU %.3f s in %lld s = %.3f s per minute (%.2f%% of one core), "
                 "peak RSS %.1f MB, exit status %d\n",
-                run.cpuSeconds, static_cast<long long>(seconds), run.cpuSeconds * 60.0 / seconds,
-                run.cpuSeconds * 100.0 / seconds, run.peakRssKb / 1024.0, run.exitStatus);
+                run.cpuSeconds, static_cast<long long>(seconds),
+                run.cpuSeconds * 60.0 / double(seconds), run.cpuSeconds * 100.0 / double(seconds),
+                double(run.peakRssKb) / 1024.0, run.exitStatus);
 }
 
 // A run at the window's initial values: every data string's bytes and time against the
@@ -131,9 +132,9 @@ bool timingRun(const QString& program, const QString& settings, const QString& l
                 quantile(deviations, 0.5), p99, worst,
                 deviations.isEmpty() ? 0.0 : deviations.last(), drift);
     printResources(run, seconds);
-    const double cpuShare = run.cpuSeconds * 100.0 / seconds;
+    const double cpuShare = run.cpuSeconds * 100.0 / double(seconds);
     const bool met = wrong == 0 && received.size() >= nominal.size() - 1 && p99 <= 2.0 &&
-                     std::abs(drift) <= 2.0 && cpuShare < 0.5 && run.peakRssKb < 40 * 1024;
+                     std::abs(drift) <= 2.0 && cpuShare < 0.5 && run.peakRssKb < 40LL * 1024;
     std::printf("  targets (p99 <= 2 ms, no drift, < 0.5%% CPU, < 40 MB): %s\n",
                 met ? "met" : "MISSED");
     return met;
@@ -189,8 +190,8 @@ bool overloadRun(const QString& program, const QString& settings, const QString&
         const qint64 late = *std::max_element(rss.end() - 10, rss.end());
         std::printf("  RSS: %.1f MB at 5-15 s, %.1f MB over the last 10 s, %.1f MB at most "
                     "(sampled each second)\n",
-                    early / 1024.0, late / 1024.0,
-                    *std::max_element(rss.begin(), rss.end()) / 1024.0);
+                    double(early) / 1024.0, double(late) / 1024.0,
+                    double(*std::max_element(rss.begin(), rss.end())) / 1024.0);
         printResources(run, seconds);
         const bool flat = late <= early + 512;
         std::printf("  targets (memory flat within 0.5 MB, no torn data string): %s\n",

@@ -58,10 +58,10 @@ void DataStringGate::leaveOut(qint64 nowMs)
         return;
     m_noticeGiven = true;
     const qint64 spanMs = nowMs - *m_firstTickMs;
-    const QString rate = spanMs > 0
-                             ? QStringLiteral("%1 bytes per second")
-                                   .arg(std::llround(double(m_producedBytes) * 1000.0 / spanMs))
-                             : QStringLiteral("more bytes than it can send");
+    const QString rate =
+        spanMs > 0 ? QStringLiteral("%1 bytes per second")
+                         .arg(std::llround(double(m_producedBytes) * 1000.0 / double(spanMs)))
+                   : QStringLiteral("more bytes than it can send");
     m_notice = QStringLiteral("the line cannot keep up: the transmitters produce %1 "
                               "(%2 bytes in %3 ms), the line carries %4 bytes per second; "
                               "data strings that do not fit are left out whole")

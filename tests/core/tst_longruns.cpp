@@ -18,6 +18,7 @@ using namespace std::chrono_literals;
 
 namespace
 {
+constexpr qint64 minute = 60'000;
 constexpr qint64 hour = 3'600'000;
 constexpr qint64 day = 24 * hour;
 
@@ -149,8 +150,8 @@ private slots:
         size_t heapAfterAnHour = 0;
         for (qint64 start = 0; start < day; start += 2 * hour) {
             QVERIFY(rig.simulator.Command1_Click());
-            const qint64 stopAt = start + 2 * hour - 60'000 + 200;
-            for (qint64 t = start + 7 * 60'000; t < stopAt; t += 7 * 60'000) {
+            const qint64 stopAt = start + 2 * hour - minute + 200;
+            for (qint64 t = start + 7 * minute; t < stopAt; t += 7 * minute) {
                 rig.clock.advanceTo(std::chrono::milliseconds(t));
                 QVERIFY(rig.simulator.Command4_Click(1));
                 if (start == 0 && t < hour)
@@ -173,7 +174,7 @@ private slots:
 #ifdef __SANITIZE_ADDRESS__ // the sanitizer keeps its own heap
         Q_UNUSED(heapAfterAnHour);
 #else
-        QVERIFY2(heapInUse() <= heapAfterAnHour + 16 * 1024,
+        QVERIFY2(heapInUse() <= heapAfterAnHour + size_t{16} * 1024,
                  qPrintable(QStringLiteral("%1 bytes after an hour, %2 after a day")
                                 .arg(heapAfterAnHour)
                                 .arg(heapInUse())));

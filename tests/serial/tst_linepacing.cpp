@@ -429,7 +429,7 @@ private slots:
         QVERIFY(received.size() > 300 && rig.port.dataStringsLeftOut() > 300);
         QCOMPARE(qint64(received.size()) + rig.port.dataStringsLeftOut(), made);
         QCOMPARE(sentBytes, lineBytes);
-        QVERIFY2(mostQueued <= 2 * 1794, qPrintable(QString::number(mostQueued)));
+        QVERIFY2(mostQueued <= 2LL * 1794, qPrintable(QString::number(mostQueued)));
         QCOMPARE(rig.reporter.notices.size(), 1);
         QVERIFY(rig.reporter.notices[0].startsWith(QLatin1String(
             "Data transmission: the line cannot keep up: the transmitters produce ")));
