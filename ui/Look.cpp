@@ -5,7 +5,7 @@ namespace Look
 
 QColor colour(Colour packed)
 {
-    return QColor(int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF));
+    return {int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF)};
 }
 
 QFont defaultFont()
@@ -38,12 +38,12 @@ QFont creditFont()
 
 QColor scrollBar()
 {
-    return QColor(200, 200, 200);
+    return {200, 200, 200};
 }
 
 QColor activeBorder()
 {
-    return QColor(180, 180, 180);
+    return {180, 180, 180};
 }
 
 QColor highlightedText(const QPalette& palette)

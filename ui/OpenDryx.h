@@ -17,7 +17,7 @@ class Launcher;
 class OpenDryx
 {
 public:
-    static constexpr const char* launchPath = "c:\\program files\\dryx\\dryx.exe";
+    static constexpr const char* launchPath = R"(c:\program files\dryx\dryx.exe)";
 
     struct VirtualLine {
         QString link;               // empty: the line has no link to map

@@ -3,8 +3,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PictureButton::PictureButton(const QPixmap& picture, const QColor& background, QWidget* parent)
-    : QWidget(parent), m_picture(picture), m_background(background)
+#include <utility>
+
+PictureButton::PictureButton(QPixmap picture, const QColor& background, QWidget* parent)
+    : QWidget(parent), m_picture(std::move(picture)), m_background(background)
 {
     // A click gives it the focus (so leaving a field for it runs the field's check); the Tab
     // key passes it by.

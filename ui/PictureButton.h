@@ -9,7 +9,7 @@ class PictureButton : public QWidget
 {
     Q_OBJECT
 public:
-    PictureButton(const QPixmap& picture, const QColor& background, QWidget* parent = nullptr);
+    PictureButton(QPixmap picture, const QColor& background, QWidget* parent = nullptr);
 
 signals:
     void clicked();

@@ -59,7 +59,7 @@ std::optional<QString> WinePrefix::mapped(int number) const
         const QString line = QString::fromUtf8(registry.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('[')))
             inPorts =
-                line.startsWith(QLatin1String("[Software\\\\Wine\\\\Ports]"), Qt::CaseInsensitive);
+                line.startsWith(QLatin1String(R"([Software\\Wine\\Ports])"), Qt::CaseInsensitive);
         else if (inPorts && line.startsWith(name, Qt::CaseInsensitive))
             return unescaped(line.mid(name.size()));
     }

@@ -38,7 +38,7 @@ void SettingsStoreTest::valuesAreReadAsStored_data()
     QTest::newRow("inner quotes") << QByteArray("PLCTerminator=say \"hi\"") << "say \"hi\"";
     QTest::newRow("blanks around dropped") << QByteArray("PLCTerminator =  x y  ") << "x y";
     QTest::newRow("quoted keeps blanks") << QByteArray("PLCTerminator=\"  x, y \"") << "  x, y ";
-    QTest::newRow("quoted escapes") << QByteArray("PLCTerminator=\"a\\\"b\\\\c\"") << "a\"b\\c";
+    QTest::newRow("quoted escapes") << QByteArray(R"(PLCTerminator="a\"b\\c")") << "a\"b\\c";
     QTest::newRow("empty") << QByteArray("PLCTerminator=") << "";
     QTest::newRow("CR LF line end") << QByteArray("PLCTerminator=7\r") << "7";
     QTest::newRow("key case") << QByteArray("plcterminator=9") << "9";

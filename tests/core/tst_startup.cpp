@@ -138,7 +138,7 @@ void StartupTest::terminatorIsTakenAsStored_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::newRow("digits") << "63536";
-    QTest::newRow("blanks, commas, quotes, backslashes") << " a, \"b\" \\c ";
+    QTest::newRow("blanks, commas, quotes, backslashes") << R"( a, "b" \c )";
     QTest::newRow("empty") << "";
 }
 

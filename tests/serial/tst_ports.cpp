@@ -40,7 +40,7 @@ QString refusalOf(SerialControl& port, qint16 number)
     } catch (const SimulatorError& error) {
         return error.reason();
     }
-    return QString();
+    return {};
 }
 
 // A reader of the virtual line, as a monitoring application opens it.

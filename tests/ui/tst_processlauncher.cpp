@@ -105,7 +105,7 @@ private slots:
         QTest::addColumn<bool>("windows");
         QTest::newRow("the launch path") << launchPath << true;
         QTest::newRow("upper case, slashes") << "C:/Program Files/DRYX/DRYX.EXE" << true;
-        QTest::newRow("a share") << "\\\\plant\\tools\\dryx.exe" << true;
+        QTest::newRow("a share") << R"(\\plant\tools\dryx.exe)" << true;
         QTest::newRow("a Unix path") << "/usr/bin/dryx" << false;
         QTest::newRow("relative") << "dryx.exe" << false;
         QTest::newRow("a drive without a separator") << "c:dryx.exe" << false;
