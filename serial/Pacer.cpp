@@ -34,7 +34,7 @@ void Pacer::append(const QByteArray& line, qint64 nowNs, bool opensDataString)
 QByteArray Pacer::releaseHead(qsizetype count)
 {
     Entry& head = m_queue.front();
-    const QByteArray released = head.bytes.mid(m_headSent, count);
+    QByteArray released = head.bytes.mid(m_headSent, count);
     m_headSent += released.size();
     m_queuedBytes -= released.size();
     m_releasedEndNs = startOf(head, m_headSent);

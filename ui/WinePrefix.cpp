@@ -32,7 +32,7 @@ QString unescaped(const QString& quoted)
 }
 } // namespace
 
-WinePrefix::WinePrefix(QProcessEnvironment environment) : m_environment(std::move(environment))
+WinePrefix::WinePrefix(const QProcessEnvironment& environment) : m_environment(environment)
 {
     m_prefix = m_environment.value(QStringLiteral("WINEPREFIX"));
     if (m_prefix.isEmpty())

@@ -13,7 +13,8 @@
 class WinePrefix : public ComPortMapper
 {
 public:
-    explicit WinePrefix(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
+    explicit WinePrefix(
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
     std::optional<QString> map(int number, const QString& device) override;
 

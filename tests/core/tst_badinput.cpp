@@ -58,7 +58,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<Fields>("accepting");
         const auto row = [](const char* name, const char* locale, const QString& text,
-                            Fields accepting) {
+                            const Fields& accepting) {
             QTest::newRow(name) << QString::fromLatin1(locale) << text << accepting;
         };
         const Fields none{};
@@ -180,7 +180,7 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("outcome"); // "Text1 Text4 Text6", or the report
 
-        const auto row = [](const char* name, const char* key, std::optional<QString> stored,
+        const auto row = [](const char* name, const char* key, const std::optional<QString>& stored,
                             const QString& outcome, const char* locale = "C") {
             QTest::newRow(name) << QString::fromLatin1(key) << stored << QString::fromLatin1(locale)
                                 << outcome;

@@ -18,7 +18,7 @@ private slots:
 private:
     static QString write(const QTemporaryDir& dir, const QByteArray& contents)
     {
-        const QString path = dir.filePath(QStringLiteral("setup.ini"));
+        QString path = dir.filePath(QStringLiteral("setup.ini"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write %s", qPrintable(path));

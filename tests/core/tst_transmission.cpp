@@ -18,7 +18,7 @@ QStringList numbers(int first, int last)
     return lines;
 }
 
-QStringList concat(QStringList a, const QStringList& b)
+QStringList concat(const QStringList& a, const QStringList& b)
 {
     return a + b;
 }

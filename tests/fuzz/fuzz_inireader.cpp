@@ -82,7 +82,7 @@ void checkWrittenSetup(const uint8_t* data, size_t size)
     for (qsizetype i = 0; i + 2 < parts.size(); i += 3) {
         const QString section = sectionName(parts[i]);
         const QString key = keyName(parts[i + 1]);
-        const QString value = parts[i + 2];
+        const QString& value = parts[i + 2];
         const Form form = Form((choices >> ((i / 3) % 3 * 2)) % 3);
         file += QLatin1Char('[') + section + QLatin1Char(']') + lineEnd;
         if (choices & 0x40)

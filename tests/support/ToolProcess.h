@@ -19,7 +19,7 @@ inline const QString program = QStringLiteral(DRYX_PROGRAM);
 // The setup of a line with 10 data points (5 K-Tron feeders) and two relays (two alarms).
 inline QString writeSetup(const QTemporaryDir& dir)
 {
-    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    QString path = dir.filePath(QStringLiteral("setup.ini"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write("[setup]\nNumKTron=5\nNumModbus=0\nNum6B=0\nNumRelay=2\nPLCTerminator=63536\n");

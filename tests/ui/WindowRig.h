@@ -24,7 +24,7 @@ struct WindowRig {
 
     // With `recordRefusals` false the window shows its real message boxes.
     void create(bool recordRefusals = true,
-                std::optional<OpenDryx::VirtualLine> line = std::nullopt)
+                const std::optional<OpenDryx::VirtualLine>& line = std::nullopt)
     {
         openDryx = std::make_unique<OpenDryx>(sim.form, sim.rules, launcher, winePorts,
                                               sim.reporter, line);
