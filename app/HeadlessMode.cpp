@@ -36,6 +36,6 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
                          [&interpreter](const QString& line) { interpreter.execute(line); });
 
     if (session->begin())
-        application.exec();
+        QCoreApplication::exec();
     return session->finish(reporter);
 }

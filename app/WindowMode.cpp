@@ -41,6 +41,6 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
     SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
     window.show();
     if (session->begin())
-        application.exec();
+        QApplication::exec();
     return session->finish(reporter);
 }

@@ -209,7 +209,7 @@ int main(int argc, char** argv)
     QString program;
     qint64 seconds = 60;
     qint64 longSeconds = 600;
-    const QStringList arguments = application.arguments();
+    const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == QLatin1String("--program"))
             program = arguments[i + 1];

@@ -34,6 +34,7 @@ LineSettings LineSettings::parse(const QString& text)
         refuse(text, QStringLiteral("the speed must be a positive whole number"));
 
     const QString parity = fields[1].trimmed().toUpper();
+    // NOLINTNEXTLINE(readability-qualified-auto): an array iterator, a pointer only in libstdc++
     const auto letter = parity.size() == 1 ? std::find(parityLetters.begin(), parityLetters.end(),
                                                        parity[0].toLatin1())
                                            : parityLetters.end();
@@ -45,6 +46,7 @@ LineSettings LineSettings::parse(const QString& text)
     if (!ok || settings.dataBits < 5 || settings.dataBits > 8)
         refuse(text, QStringLiteral("the data bits must be 5 to 8"));
 
+    // NOLINTNEXTLINE(readability-qualified-auto): an array iterator, a pointer only in libstdc++
     const auto stop = std::find(stopBitTexts.begin(), stopBitTexts.end(), fields[3].trimmed());
     if (stop == stopBitTexts.end())
         refuse(text, QStringLiteral("the stop bits must be 1, 1.5 or 2"));

@@ -12,7 +12,7 @@
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
-    const QStringList arguments = application.arguments().mid(1);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty() || arguments.size() % 2 != 0) {
         std::fputs("usage: dryx-render-icon SIZE FILE [SIZE FILE]...\n", stderr);
         return 2;

@@ -54,7 +54,7 @@ QString SerialPortDevice::describe(qint16 port) const
     return QStringLiteral("Com Port %1 (%2)").arg(port).arg(m_map.devicePath(port));
 }
 
-void SerialPortDevice::refuse(qint16 port, const QString& reason)
+void SerialPortDevice::refuse(qint16 port, const QString& reason) const
 {
     throw SimulatorError(ErrorKind::PortRefused,
                          QStringLiteral("Cannot open %1: %2").arg(describe(port), reason));

@@ -23,7 +23,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
-    [[noreturn]] void refuse(qint16 port, const QString& reason);
+    [[noreturn]] void refuse(qint16 port, const QString& reason) const;
 
     PortMap m_map;
     QSerialPort m_device;

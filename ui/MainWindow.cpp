@@ -281,6 +281,7 @@ void MainWindow::showAlarm(int index)
 
 bool MainWindow::checkField(QWidget* field)
 {
+    // NOLINTNEXTLINE(readability-qualified-auto): an array iterator, a pointer only in libstdc++
     const auto found = std::find(m_text.begin(), m_text.end(), field);
     if (found == m_text.end())
         return true;

@@ -34,6 +34,7 @@ struct WindowRig {
                 [this](int, const EntryRefusal& refusal) { refusals.append(refusal); });
         window->setProgramEnd([this] { ++programEnds; });
     }
+    // NOLINTNEXTLINE(readability-make-member-function-const): it acts on the rig's window
     bool showActive()
     {
         window->show();
@@ -51,6 +52,7 @@ struct WindowRig {
     }
 
     // A click as the window system delivers it: to the window, at the control's centre.
+    // NOLINTNEXTLINE(readability-make-member-function-const): it acts on the rig's window
     void click(QWidget* control, Qt::MouseButton button = Qt::LeftButton)
     {
         const QPoint at = control->mapTo(window.get(), control->rect().center());
@@ -62,6 +64,7 @@ struct WindowRig {
     void clickDirect(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
 
     // The operator puts the focus in a field and replaces its entry by typing.
+    // NOLINTNEXTLINE(readability-make-member-function-const): it acts on the rig's window
     void typeInto(int number, const QString& text)
     {
         QLineEdit* edit = field(number);
