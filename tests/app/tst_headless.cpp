@@ -443,7 +443,7 @@ private slots:
         QTest::newRow("digits") << QByteArray("63536\r\n") << "63536\\r\\n";
         QTest::newRow("blank and bar") << QByteArray("a |b") << "a |b";
         QTest::newRow("backslash") << QByteArray("a\\b") << R"(a\\b)";
-        QTest::newRow("tab, NUL, DEL") << QByteArray("\t\0\x7f", 3) << "\\t\\x00\\x7F";
+        QTest::newRow("tab, NUL, DEL") << QByteArray("\t\0\x7f", 3) << R"(\t\x00\x7F)";
         QTest::newRow("Latin-1") << QByteArray("\xe9") << "\\xE9";
     }
 

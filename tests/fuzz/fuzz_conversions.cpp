@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const Conversions cNotation{QLocale::c()};
     static const Conversions german{QLocale(QLocale::German, QLocale::Germany)};
     const auto* bytes = reinterpret_cast<const char*>(data);
-    const qsizetype length = qsizetype(size);
+    const auto length = qsizetype(size);
     for (const QString& text :
          {QString::fromUtf8(bytes, length), QString::fromLatin1(bytes, length)}) {
         for (const Conversions* rules : {&cNotation, &german})
