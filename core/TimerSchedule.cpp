@@ -9,13 +9,23 @@ int TimerSchedule::slot(int timer)
     return timer - 1;
 }
 
+namespace
+{
+// Later than this, a tick is taken for a stall rather than for latency.
+constexpr qint64 lateToleranceMs = 100;
+} // namespace
+
+qint64 TimerSchedule::restartAnchor(qint64 dueMs, qint32 intervalMs, qint64 nowMs)
+{
+    const qint64 lateness = nowMs - dueMs;
+    return lateness < intervalMs || lateness <= lateToleranceMs ? dueMs : nowMs;
+}
+
 void TimerSchedule::restart(int timer, qint32 intervalMs, qint64 nowMs)
 {
     Entry& entry = m_entries[slot(timer)];
-    qint64 anchor = nowMs;
-    if (m_dispatchDue && *m_dispatchDue + intervalMs > nowMs)
-        anchor = *m_dispatchDue;
-    entry = {true, intervalMs, anchor + intervalMs};
+    const qint64 from = m_dispatchDue ? restartAnchor(*m_dispatchDue, intervalMs, nowMs) : nowMs;
+    entry = {true, intervalMs, from + intervalMs};
 }
 
 void TimerSchedule::stop(int timer)

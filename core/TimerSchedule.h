@@ -7,10 +7,14 @@
 #include <optional>
 
 // The schedule of the six timers: when each tick is due, by these rules, whatever the clock:
-// - a timer restarted while a tick is handled counts from that tick's due time;
-// - a timer that is not restarted by its own tick ticks again one interval after its due time;
-// - a tick handled more than an interval late counts from the moment it is handled, so a stall
-//   is never followed by a burst of catch-up ticks;
+// - a timer restarted while a tick is handled counts from that tick's due time, when the tick
+//   is late by less than the new interval or by at most 100 ms (a busy machine's wake-up
+//   latency): so a page gap of 10 ms after a tick woken 40 ms late is due at once, and the
+//   run keeps to the moments it would have had on time, as two runs of a setup must;
+// - a timer that is not restarted by its own tick ticks again one interval after its due time,
+//   when the tick is late by less than an interval;
+// - otherwise (the program was stopped, the machine stalled) the count starts from the moment
+//   the tick is handled, so a stall is never followed by a burst of catch-up ticks;
 // - ticks due at the same moment go in the order of the timers' numbers (Timer1 first).
 class TimerSchedule
 {
@@ -38,6 +42,8 @@ private:
         qint64 due = 0;
     };
     std::optional<int> earliestDueBy(qint64 nowMs) const;
+    // Where the count of a timer restarted at `nowMs`, by a tick due at `dueMs`, starts from.
+    static qint64 restartAnchor(qint64 dueMs, qint32 intervalMs, qint64 nowMs);
     static int slot(int timer);
 
     std::array<Entry, timerCount> m_entries{};
