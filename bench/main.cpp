@@ -1,6 +1,7 @@
 // make bench: the tool headless on its virtual line, read by this process, measured where the
 // bytes arrive.
 #include "bench/NominalTimeline.h"
+#include "bench/PtyBaseline.h"
 #include "bench/ToolRun.h"
 
 #include <QCoreApplication>
@@ -235,6 +236,15 @@ int main(int argc, char** argv)
     }
     const QString link = dir.filePath(QStringLiteral("line"));
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // What the machine's pseudo-terminals add, so that a missed target can be told from it.
+    const PtyBaseline baseline = PtyBaseline::measure(20);
+    if (baseline.samples > 0)
+        std::printf("pseudo-terminal alone (a byte every 100 ms from a thread, 20 s): arrival "
+                    "after its moment median %.3f ms, p99 %.3f ms, max %.3f ms; %lld of %lld "
+                    "later than 1 ms\n",
+                    baseline.medianMs, baseline.p99Ms, baseline.maxMs,
+                    static_cast<long long>(baseline.overOneMs),
+                    static_cast<long long>(baseline.samples));
     bool met = timingRun(program, settings, link, QStringLiteral("one-page mode"), {}, seconds);
     met = timingRun(program, settings, link, QStringLiteral("two-page mode"),
                     {{4, QStringLiteral("2")}}, seconds) &&
