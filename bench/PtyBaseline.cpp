@@ -1,10 +1,10 @@
 #include "bench/PtyBaseline.h"
+#include "bench/Quantile.h"
 
 #include <QList>
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -22,13 +22,6 @@ qint64 monotonicNs()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-double quantileOf(QList<double> values, double q)
-{
-    std::sort(values.begin(), values.end());
-    const auto index = qsizetype(std::ceil(q * double(values.size()))) - 1;
-    return values[std::clamp<qsizetype>(index, 0, values.size() - 1)];
 }
 } // namespace
 
@@ -82,8 +75,8 @@ PtyBaseline PtyBaseline::measure(qint64 seconds)
     ::close(slave);
     if (delaysMs.isEmpty())
         return {};
-    return {delaysMs.size(), quantileOf(delaysMs, 0.5), quantileOf(delaysMs, 0.99),
-            quantileOf(delaysMs, 1.0),
+    return {delaysMs.size(), quantile(delaysMs, 0.5), quantile(delaysMs, 0.99),
+            quantile(delaysMs, 1.0),
             qsizetype(std::count_if(delaysMs.begin(), delaysMs.end(),
                                     [](double delay) { return delay > 1.0; }))};
 }

@@ -2,6 +2,7 @@
 // bytes arrive.
 #include "bench/NominalTimeline.h"
 #include "bench/PtyBaseline.h"
+#include "bench/Quantile.h"
 #include "bench/ToolRun.h"
 
 #include <QCoreApplication>
@@ -47,15 +48,6 @@ QList<Received> dataStrings(const QList<ToolRun::Chunk>& chunks)
         }
     }
     return strings;
-}
-
-double quantile(QList<double> values, double q)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto index = qsizetype(std::ceil(q * double(values.size()))) - 1;
-    return values[std::clamp<qsizetype>(index, 0, values.size() - 1)];
 }
 
 QStringList toolArguments(const QString& settings, const QString& link,
