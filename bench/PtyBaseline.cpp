@@ -1,4 +1,5 @@
 #include "bench/PtyBaseline.h"
+#include "bench/MonotonicClock.h"
 #include "bench/Quantile.h"
 
 #include <QList>
@@ -6,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -16,25 +16,16 @@
 namespace
 {
 constexpr qint64 periodNs = 100'000'000;
-
-qint64 monotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 } // namespace
 
 PtyBaseline PtyBaseline::measure(qint64 seconds)
 {
     int master = -1;
     int slave = -1;
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-        return {};
     termios raw{};
-    ::tcgetattr(slave, &raw);
     ::cfmakeraw(&raw);
-    ::tcsetattr(slave, TCSANOW, &raw);
+    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
+        return {};
 
     // Each byte is written at its own moment, so the reader knows when it left.
     const qint64 firstNs = monotonicNs() + periodNs;

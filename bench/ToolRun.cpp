@@ -1,9 +1,9 @@
 #include "bench/ToolRun.h"
+#include "bench/MonotonicClock.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -14,13 +14,6 @@
 
 namespace
 {
-double nowMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
 qint64 residentKb(pid_t pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -80,12 +73,12 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
     }
     ::fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
 
-    double nextSample = nowMs() + 1000;
+    double nextSample = monotonicMs() + 1000;
     bool lineOpen = line >= 0;
     for (;;) {
         pollfd fds[2] = {{lineOpen ? line : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, 250);
-        const double at = nowMs();
+        const double at = monotonicMs();
         if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
             char buffer[8192];
             const ssize_t count = ::read(line, buffer, sizeof buffer);
