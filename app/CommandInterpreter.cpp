@@ -1,9 +1,10 @@
 #include "app/CommandInterpreter.h"
 
 #include "app/FieldEntry.h"
-#include "app/FieldNames.h"
 #include "app/FormStatePrinter.h"
+#include "app/HelpText.h"
 #include "core/ErrorReporter.h"
+#include "core/Fields.h"
 #include "core/Form1.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
@@ -32,17 +33,19 @@ CommandInterpreter::CommandInterpreter(Simulator& simulator, OpenDryx& openDryx,
 QString CommandInterpreter::help()
 {
     return QStringLiteral(
-        "Commands, one a line (case does not matter):\n"
-        "  start            press Start: open the port, send data strings\n"
-        "  stop             press Stop: halt the timers, close the port\n"
-        "  alarm N          press alarm button AN (1 to 4, as many as are shown)\n"
-        "  set FIELD TEXT   type TEXT into a field and leave it (its check runs); FIELD is\n"
-        "                   Text1..Text8 but Text5, or points, pagegap, gap, pages, alarms,\n"
-        "                   port, terminator; \"quotes\" keep blanks around TEXT\n"
-        "  show             the form state, one Name=Value line each, then \"end\"\n"
-        "  launch           click the picture: start the monitoring application\n"
-        "  help             this list\n"
-        "  quit             end the program, as Close does (no Stop first)\n");
+               "Commands, one a line (case does not matter):\n"
+               "  start            press Start: open the port, send data strings\n"
+               "  stop             press Stop: halt the timers, close the port\n"
+               "  alarm N          press alarm button AN (1 to 4, as many as are shown)\n") +
+           HelpText::item(QStringLiteral("  set FIELD TEXT"), 19,
+                          QStringLiteral("type TEXT into a field and leave it (its check runs); "
+                                         "FIELD is %1; \"quotes\" keep blanks around TEXT")
+                              .arg(Fields::namingRule())) +
+           QStringLiteral(
+               "  show             the form state, one Name=Value line each, then \"end\"\n"
+               "  launch           click the picture: start the monitoring application\n"
+               "  help             this list\n"
+               "  quit             end the program, as Close does (no Stop first)\n");
 }
 
 void CommandInterpreter::confirm(const QString& line)
@@ -130,7 +133,7 @@ void CommandInterpreter::set(const QString& arguments)
         text = text.mid(1, text.size() - 2);
     int field = 0;
     try {
-        field = FieldNames::entryField(name, QStringLiteral("set"));
+        field = Fields::entryField(name, QStringLiteral("set"));
     } catch (const UsageError& error) {
         m_reporter.error(error.action(), error.message());
         return;

@@ -8,7 +8,7 @@ std::optional<EntryRefusal> FieldEntry::enter(Simulator& simulator, int field, c
     TextField& target = simulator.form().text(field);
     const QString before = target.text();
     target.setText(text);
-    std::optional<EntryRefusal> refusal = simulator.validate(field);
+    std::optional<EntryRefusal> refusal = simulator.leaveField(field);
     if (refusal)
         target.setText(before);
     return refusal;

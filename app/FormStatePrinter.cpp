@@ -16,8 +16,8 @@ QStringList FormStatePrinter::lines(const Form1& form)
     const auto add = [&lines](const QString& name, const QString& value) {
         lines.append(name + QLatin1Char('=') + value);
     };
-    for (int field = 1; field <= 8; ++field)
-        add(QStringLiteral("Text%1").arg(field), form.text(field).text());
+    for (const FieldRow& field : Fields::all())
+        add(field.name(), form.text(field.number).text());
     add(QStringLiteral("Shape5.FillColor"), QString::number(form.Shape5.fillColor()));
     add(QStringLiteral("Shape5.BorderColor"), QString::number(form.Shape5.borderColor()));
     add(QStringLiteral("Shape1.FillColor"), QString::number(form.Shape1.fillColor()));
@@ -28,10 +28,10 @@ QStringList FormStatePrinter::lines(const Form1& form)
         add(QStringLiteral("Shape3(%1).Visible").arg(i), flag(form.Shape3(i).visible()));
     for (int i = 1; i <= Form1::alarmCount; ++i)
         add(QStringLiteral("Command4(%1).Visible").arg(i), flag(form.Command4(i).visible()));
-    for (int timer = 1; timer <= 6; ++timer) {
-        add(QStringLiteral("Timer%1.Enabled").arg(timer), flag(form.timer(timer).enabled()));
-        add(QStringLiteral("Timer%1.Interval").arg(timer),
-            QString::number(form.timer(timer).interval()));
+    for (const TimerRole& role : TimerRoles::all()) {
+        add(role.name() + QStringLiteral(".Enabled"), flag(form.timer(role.number).enabled()));
+        add(role.name() + QStringLiteral(".Interval"),
+            QString::number(form.timer(role.number).interval()));
     }
     for (int i = 1; i <= Form1::alarmCount; ++i)
         add(QStringLiteral("AlarmState(%1)").arg(i), QString::number(form.AlarmState(i)));

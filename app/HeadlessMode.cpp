@@ -1,12 +1,12 @@
 #include "app/HeadlessMode.h"
 
 #include "app/CommandInterpreter.h"
-#include "app/CommandReader.h"
 #include "app/Options.h"
 #include "app/Session.h"
-#include "app/SignalWatcher.h"
 #include "app/StandardErrorReporter.h"
 #include "core/UsageError.h"
+#include "platform/CommandReader.h"
+#include "platform/SignalWatcher.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

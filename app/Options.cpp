@@ -1,9 +1,10 @@
 #include "app/Options.h"
 
-#include "app/FieldNames.h"
-#include "core/PerUserSettingsStore.h"
+#include "app/HelpText.h"
+#include "core/Fields.h"
 #include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
+#include "platform/PerUserSettingsStore.h"
 
 #include <cmath>
 
@@ -83,7 +84,7 @@ Options Options::parse(const QStringList& arguments)
                 throw UsageError(QStringLiteral("--set"),
                                  QStringLiteral("expects FIELD=TEXT, e.g. --set Text1=30"));
             const QString name = value.left(equals);
-            const int field = FieldNames::entryField(name, QStringLiteral("--set ") + value);
+            const int field = Fields::entryField(name, QStringLiteral("--set ") + value);
             options.entries.append({field, name.trimmed(), value.mid(equals + 1)});
         } else if (isValueOption(argument, QStringLiteral("--log"))) {
             if (!takeValue(arguments, i, QStringLiteral("--log"), &value) || value.isEmpty())
@@ -116,7 +117,7 @@ Options Options::parse(const QStringList& arguments)
 QString Options::usage()
 {
     const QString setup = perUserSettingsLocation(QLatin1String(StartupConfiguration::application));
-    return QStringLiteral(R"(Usage: dryx-plc-test [OPTION]...
+    return QStringLiteral(R"(Usage: %6 [OPTION]...
 Stands in for the PLC of a production line: writes timed data strings on a serial
 line (or a built-in virtual one) for the DRYX line-monitoring application. With a
 display it opens its window; without one, or with --headless, it takes the
@@ -128,10 +129,7 @@ Options (default in brackets):
   --start               press Start once start-up is done [not pressed]
   --duration SECONDS    press Stop and end that long after start-up [run until
                         ended]
-  --set FIELD=TEXT      type TEXT into a field and leave it, before --start; again
-                        for more fields; FIELD is Text1..Text8 but Text5, or points,
-                        pagegap, gap, pages, alarms, port, terminator [none]
-  --trace               one line per transmitter tick on standard output [off]
+%3  --trace               one line per transmitter tick on standard output [off]
   --log FILE            append a record of every line written to the port [off]
   --settings FILE       read the setup from this INI file [the per-user setup]
   --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
@@ -148,17 +146,23 @@ Commands without a window, one a line: start, stop, alarm N, set FIELD TEXT, sho
 launch, help, quit (`help` says more).
 
 The setup is read from %2
-(application "kelmarith", section [setup]: NumKTron, NumModbus, Num6B, NumRelay,
+(application "%4", section [%5]: NumKTron, NumModbus, Num6B, NumRelay,
 PLCTerminator), or from the file --settings names.
 
 Exit status: 0 the run went as asked; 1 an error was reported during the run (at
 once when --start cannot start); 2 bad usage.
 
 Examples:
-  dryx-plc-test --settings setup.ini --virtual-port=/tmp/dryx-line
+  %6 --settings setup.ini --virtual-port=/tmp/dryx-line
       the window, sending on /tmp/dryx-line (`cat /tmp/dryx-line` shows what it sends)
-  dryx-plc-test --headless --port 1=/dev/ttyUSB0 --start --duration 60 --trace
+  %6 --headless --port 1=/dev/ttyUSB0 --start --duration 60 --trace
       a minute on a USB adapter, one line per tick; the exit status tells
 )")
-        .arg(PortMap::defaultDevicePattern(), setup);
+        .arg(PortMap::defaultDevicePattern(), setup,
+             HelpText::item(QStringLiteral("  --set FIELD=TEXT"), 24,
+                            QStringLiteral("type TEXT into a field and leave it, before --start; "
+                                           "again for more fields; FIELD is %1 [none]")
+                                .arg(Fields::namingRule())),
+             QLatin1String(StartupConfiguration::application),
+             QLatin1String(StartupConfiguration::section), QLatin1String(programName));
 }

@@ -8,6 +8,9 @@
 
 #include <optional>
 
+// The name the program is called by, and signs its messages with.
+inline constexpr const char* programName = "dryx-plc-test";
+
 // The command line, as both the window and the headless mode take it.
 struct Options {
     struct FieldEntry {

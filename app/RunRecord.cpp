@@ -1,7 +1,7 @@
 #include "app/RunRecord.h"
 
 #include "core/SerialControl.h"
-#include "core/Timer.h"
+#include "core/TimerRoles.h"
 #include "core/UsageError.h"
 
 RunRecord::RunRecord(const QString& path) : m_file(path)
@@ -33,11 +33,11 @@ QString RunRecord::shown(const QByteArray& bytes)
     return text;
 }
 
-void RunRecord::tick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)
+void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                       const TickRecord& tick)
 {
-    // Timer1 and Timer4 send the first data set, Timer3 and Timer5 the second.
-    const QString set = timer.number() == 1 || timer.number() == 4 ? QStringLiteral("first")
-                                                                    : QStringLiteral("second");
+    const qint64 msSinceStart = sinceStart.count();
+    const QString set = TimerRoles::nameOf(timer.dataSet);
     const QString leftOut = tick.sent ? QString() : QStringLiteral("left-out ");
     for (const QString& text : tick.lines) {
         const QByteArray bytes = SerialControl::lineBytes(text);
@@ -58,9 +58,9 @@ void RunRecord::tick(qint64 msSinceStart, const Timer& timer, const TickRecord& 
     m_file.flush();
 }
 
-void RunRecord::action(const QString& action)
+void RunRecord::comment(const QString& text)
 {
-    write(QStringLiteral("# ") + action);
+    write(QStringLiteral("# ") + text);
     m_file.flush();
 }
 

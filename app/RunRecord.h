@@ -1,11 +1,10 @@
 #pragma once
 
+#include "core/RunObserver.h"
 #include "core/TickRecord.h"
 
 #include <QFile>
 #include <QString>
-
-class Timer;
 
 // The --log record, made to be diffed: one line per line written to the port, at the nominal
 // time of its tick (its due time, in ms since Start), with its timer, its data set, its bytes in
@@ -13,21 +12,23 @@ class Timer;
 //
 //     1000 Timer4 first 31 0D 0A |1\r\n|
 //
-// a counter line after each data string, one the line left out marked so, and the operator's
-// actions as comment lines, in their place but without a time (they are the operator's, not the
-// schedule's), so that two runs of the same setup and actions give the same record:
+// a counter line after each data string, one the line left out marked so, and comment lines
+// (the operator's actions, ActionLog), in their place but without a time (they are the
+// operator's, not the schedule's), so that two runs of the same setup and actions give the same
+// record:
 //
 //     = 1000 data string 1: 133 bytes
 //     = 2501 data string 6 left out: 902 bytes
 //     # alarm 1 raised
-class RunRecord
+class RunRecord final : public RunObserver
 {
 public:
     // Appends to `path`; throws UsageError (--log) when it cannot be written.
     explicit RunRecord(const QString& path);
 
-    void tick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick);
-    void action(const QString& action);
+    void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                const TickRecord& tick) override;
+    void comment(const QString& text);
 
     // A line's text as the record shows it: printable ASCII as it stands, \r \n \t \\ and \xHH
     // for the other bytes.

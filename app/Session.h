@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/Options.h"
+#include "app/RunSummary.h"
 #include "core/Conversions.h"
-#include "core/PreciseClock.h"
 #include "core/TimerFacility.h"
+#include "platform/MonotonicClock.h"
 #include "ui/OpenDryx.h"
 #include "ui/ProcessLauncher.h"
 #include "ui/WinePrefix.h"
@@ -12,21 +13,22 @@
 
 #include <memory>
 
+class ActionLog;
 class Alarm;
 class ErrorReporter;
 class Form1;
-class PacedSerialControl;
+class PacedLine;
 class RunRecord;
+class SerialControl;
 class SettingsStore;
 class Simulator;
 class StandardErrorReporter;
-class Timer;
+class TickTracePrinter;
 class VirtualLine;
-struct LineSettings;
-struct TickRecord;
 
-// One program run as both modes share it: the clock, the settings store, the line, the form and
-// the simulator, wired as the options say. Needs a Qt application object and runs on its loop.
+// One program run as both modes share it: the clock, the settings store, the line, the form, the
+// simulator and what observes the run (summary, record, trace), wired as the options say. Needs
+// a Qt application object and runs on its loop.
 class Session
 {
 public:
@@ -62,24 +64,24 @@ public:
 private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
-    void onTick(qint64 msSinceStart, const Timer& timer, const TickRecord& tick);
-    void checkReceiver(const LineSettings& receiver);
 
     Options m_options;
     Conversions m_rules;
-    PreciseClock m_clock;
+    MonotonicClock m_clock;
     TimerFacility m_timers{m_clock};
     std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<PacedSerialControl> m_port;
-    VirtualLine* m_virtualLine = nullptr; // owned by the port, when it is the line
+    PacedLine* m_line = nullptr;          // owned by the port
+    VirtualLine* m_virtualLine = nullptr; // the line's device, when it is the virtual line
+    std::unique_ptr<SerialControl> m_port;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<Simulator> m_simulator;
+    RunSummary m_summary;
+    std::unique_ptr<RunRecord> m_record;
+    std::unique_ptr<ActionLog> m_actionLog;
+    std::unique_ptr<TickTracePrinter> m_trace;
     WinePrefix m_winePrefix;
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
     std::unique_ptr<Alarm> m_durationEnd;
-    std::unique_ptr<RunRecord> m_record;
     ErrorReporter* m_reporter = nullptr;
-    qint64 m_dataStringsSent = 0;
-    qint64 m_dataStringsLeftOut = 0;
 };

@@ -1,8 +1,11 @@
 #include "app/StandardErrorReporter.h"
 
+#include "app/Options.h"
+
 void StandardErrorReporter::report(Severity severity, const QString& action, const QString& message)
 {
-    ++(severity == Severity::Error ? m_errors : m_notices);
+    if (severity == Severity::Error)
+        ++m_errors;
     write(action, message);
 }
 
@@ -13,9 +16,9 @@ void StandardErrorReporter::summarize(const QString& message)
 
 void StandardErrorReporter::write(const QString& action, const QString& message)
 {
-    const QByteArray line =
-        (QLatin1String(prefix) + action + QLatin1String(": ") + message + QLatin1Char('\n'))
-            .toLocal8Bit();
+    const QByteArray line = (QLatin1String(programName) + QLatin1String(": ") + action +
+                             QLatin1String(": ") + message + QLatin1Char('\n'))
+                                .toLocal8Bit();
     std::fputs(line.constData(), m_stream);
     std::fflush(m_stream);
 }

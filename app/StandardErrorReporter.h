@@ -5,13 +5,11 @@
 #include <cstdio>
 
 // Writes every error and notice as one line on standard error,
-// `dryx-plc-test: <action>: <message>`, and counts them. The program's one writer of that line:
-// the window shows its message boxes on top of it.
+// `dryx-plc-test: <action>: <message>`, and counts the errors. The program's one writer of that
+// line: the window shows its message boxes on top of it.
 class StandardErrorReporter : public ErrorReporter
 {
 public:
-    static constexpr const char* prefix = "dryx-plc-test: ";
-
     explicit StandardErrorReporter(std::FILE* stream = stderr) : m_stream(stream) {}
 
     void report(Severity severity, const QString& action, const QString& message) override;
@@ -19,12 +17,10 @@ public:
     void summarize(const QString& message);
 
     int errors() const { return m_errors; }
-    int notices() const { return m_notices; }
 
 private:
     void write(const QString& action, const QString& message);
 
     std::FILE* m_stream;
     int m_errors = 0;
-    int m_notices = 0;
 };

@@ -1,5 +1,18 @@
 #include "app/TickTracePrinter.h"
 
+#include "core/TickRecord.h"
+#include "core/TimerRoles.h"
+
+#include <QStringList>
+
+void TickTracePrinter::ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                              const TickRecord& tick)
+{
+    std::fprintf(m_out, "%s\n",
+                 line(sinceStart.count(), timer.name(), tick).toLocal8Bit().constData());
+    std::fflush(m_out);
+}
+
 QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const TickRecord& tick)
 {
     QStringList shown;

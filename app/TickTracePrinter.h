@@ -1,8 +1,10 @@
 #pragma once
 
-#include "core/TickRecord.h"
+#include "core/RunObserver.h"
 
 #include <QString>
+
+#include <cstdio>
 
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
@@ -11,7 +13,16 @@
 //
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
 //     2501 Timer1 left-out:892 1 2 3 ... 200
-namespace TickTracePrinter
+class TickTracePrinter final : public RunObserver
 {
-QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
-}
+public:
+    explicit TickTracePrinter(std::FILE* out) : m_out(out) {}
+
+    void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                const TickRecord& tick) override;
+
+    static QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
+
+private:
+    std::FILE* m_out;
+};

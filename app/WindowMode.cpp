@@ -2,9 +2,9 @@
 
 #include "app/Options.h"
 #include "app/Session.h"
-#include "app/SignalWatcher.h"
 #include "app/StandardErrorReporter.h"
 #include "core/UsageError.h"
+#include "platform/SignalWatcher.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxErrorReporter.h"

@@ -15,26 +15,20 @@ namespace
 {
 bool displayAvailable()
 {
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    return true;
-#else
     const auto set = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
     };
     // A platform named outright (QT_QPA_PLATFORM=offscreen, vnc, ...) needs no display.
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-#endif
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-#ifdef SIGPIPE
     // A reader of the trace that goes away must not end the program before it has tidied up
     // (closed the port, removed the virtual line's link).
     std::signal(SIGPIPE, SIG_IGN);
-#endif
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -51,7 +45,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options->version) {
-        std::printf("dryx-plc-test %s\n", DRYX_VERSION);
+        std::printf("%s %s\n", programName, DRYX_VERSION);
         return 0;
     }
     if (options->headless)

@@ -13,21 +13,22 @@
 
 namespace
 {
-class WireModel : public SerialControl
+// The wire at 960 characters a second, with nothing left out: when each data string starts.
+class WireModel final : public SerialLine
 {
 public:
     explicit WireModel(const Clock& clock) : m_clock(clock) {}
     QList<NominalTimeline::DataString> strings;
     QByteArray terminatorLine;
 
-protected:
-    void openDevice(qint16, const LineSettings&) override {}
-    void closeDevice() override {}
-    bool beginLineTick() override { return true; }
-    void endLineTick(bool) noexcept override {}
-    void writeLine(const QByteArray& bytes) override
+    void open(qint16, const LineSettings&, Events&) override {}
+    void close() override {}
+    bool beginTick() override { return true; }
+    void endTick(bool) noexcept override {}
+    QString describe(qint16 port) const override { return QStringLiteral("Com Port %1").arg(port); }
+    void write(const QByteArray& bytes) override
     {
-        const double start = std::max(double(m_clock.nowMs()), m_idleMs);
+        const double start = std::max(double(m_clock.nowMs().count()), m_idleMs);
         m_idleMs = start + double(bytes.size()) * 1000.0 / 960.0;
         if (m_closed || strings.isEmpty()) {
             strings.append(NominalTimeline::DataString{start, QByteArray()});
@@ -55,8 +56,10 @@ NominalTimeline::compute(const QList<QPair<int, QString>>& entries, qint64 durat
 {
     VirtualClock clock;
     TimerFacility timers(clock);
-    WireModel wire(clock);
-    Form1 form(timers, wire);
+    auto* model = new WireModel(clock);
+    WireModel& wire = *model;
+    SerialControl port{std::unique_ptr<SerialLine>(model)};
+    Form1 form(timers, port);
     MapSettingsStore store;
     Silent reporter;
     Conversions rules(QLocale::c());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <chrono>
 
 // Rings once at a set moment of its clock, from the event loop (or, on a virtual clock, when
 // the clock is advanced past the moment).
@@ -9,8 +9,8 @@ class Alarm
 public:
     virtual ~Alarm() = default;
 
-    // Rings at `atNs` on the clock, as soon as possible when that moment has passed. Replaces
+    // Rings at `moment` on the clock, as soon as possible when that moment has passed. Replaces
     // any earlier setting.
-    virtual void set(qint64 atNs) = 0;
+    virtual void set(std::chrono::nanoseconds moment) = 0;
     virtual void cancel() = 0;
 };

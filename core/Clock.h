@@ -2,11 +2,12 @@
 
 #include "core/Alarm.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
-// The program's one source of time: a monotonic clock in nanoseconds from 0, and alarms on it.
-// The program runs on the precise system clock; tests on a virtual clock that moves only when
+// The program's one source of time: a monotonic clock counting from 0, and alarms on it. The
+// program runs on the system's monotonic clock; tests on a virtual clock that moves only when
 // told, so that every time they check is exact.
 class Clock
 {
@@ -15,8 +16,12 @@ public:
 
     virtual ~Clock() = default;
 
-    virtual qint64 nowNs() const = 0;
-    qint64 nowMs() const { return nowNs() / 1'000'000; }
+    virtual std::chrono::nanoseconds now() const = 0;
+    // Whole milliseconds, as the timers count.
+    std::chrono::milliseconds nowMs() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(now());
+    }
     // An alarm that calls `ring` each time it rings. It must not outlive the clock.
     virtual std::unique_ptr<Alarm> makeAlarm(Ring ring) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "core/Form1.h"
 #include "core/Int16.h"
+#include "core/TimerRoles.h"
 
 DataSetSwitchers::DataSetSwitchers(Form1& form, const Conversions& rules)
     : m_form(form), m_fields(rules)
@@ -10,17 +11,20 @@ DataSetSwitchers::DataSetSwitchers(Form1& form, const Conversions& rules)
 
 void DataSetSwitchers::Timer2_Timer()
 {
-    switchDataSet(m_form.Timer1, m_form.Timer3);
+    switchDataSet(m_form.Timer2);
 }
 
 void DataSetSwitchers::Timer6_Timer()
 {
-    switchDataSet(m_form.Timer4, m_form.Timer5);
+    switchDataSet(m_form.Timer6);
 }
 
 // Which data set is on the line is held only in the transmitters' Enabled flags.
-void DataSetSwitchers::switchDataSet(Timer& firstDataSet, Timer& secondDataSet)
+void DataSetSwitchers::switchDataSet(const Timer& own)
 {
+    const RunMode mode = TimerRoles::of(own.number()).mode;
+    Timer& firstDataSet = m_form.timer(TimerRoles::transmitter(mode, DataSet::First).number);
+    Timer& secondDataSet = m_form.timer(TimerRoles::transmitter(mode, DataSet::Second).number);
     m_form.setSwitchTicks(Int16::add(m_form.SwitchTicks(), 1, "the switch tick count"));
     m_form.Text5.setText(Conversions::FormatInt16(m_form.SwitchTicks()));
     if (firstDataSet.enabled()) {

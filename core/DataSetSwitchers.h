@@ -13,11 +13,11 @@ class DataSetSwitchers
 public:
     DataSetSwitchers(Form1& form, const Conversions& rules);
 
-    void Timer2_Timer(); // two-page: Timer1 and Timer3
-    void Timer6_Timer(); // one-page: Timer4 and Timer5
+    void Timer2_Timer();
+    void Timer6_Timer();
 
 private:
-    void switchDataSet(Timer& firstDataSet, Timer& secondDataSet);
+    void switchDataSet(const Timer& own);
 
     Form1& m_form;
     FieldReader m_fields;

@@ -1,6 +1,7 @@
 #include "core/Form1.h"
 
 #include "core/SimulatorError.h"
+#include "core/TimerRoles.h"
 
 namespace
 {
@@ -11,14 +12,10 @@ FormMember alarmLamp(int index)
 } // namespace
 
 Form1::Form1(TimerFacility& timers, SerialControl& port)
-    : Text1(m_notifier, 1, QStringLiteral("Number of Data Points/Page"), QStringLiteral("30")),
-      Text2(m_notifier, 2, QStringLiteral("Page Gap mS"), QStringLiteral("10")),
-      Text3(m_notifier, 3, QStringLiteral("Data String Gap mS"), QStringLiteral("500")),
-      Text4(m_notifier, 4, QStringLiteral("Number of Data Pages"), QStringLiteral("1")),
-      Text5(m_notifier, 5, QStringLiteral("Switch Ticks"), QStringLiteral("Text5")),
-      Text6(m_notifier, 6, QStringLiteral("Number of Alarms"), QStringLiteral("1")),
-      Text7(m_notifier, 7, QStringLiteral("Com Port"), QStringLiteral("1")),
-      Text8(m_notifier, 8, QStringLiteral("Data Terminator"), QStringLiteral("63536")),
+    : Text1(m_notifier, Fields::row(1)), Text2(m_notifier, Fields::row(2)),
+      Text3(m_notifier, Fields::row(3)), Text4(m_notifier, Fields::row(4)),
+      Text5(m_notifier, Fields::row(5)), Text6(m_notifier, Fields::row(6)),
+      Text7(m_notifier, Fields::row(7)), Text8(m_notifier, Fields::row(8)),
       Shape5(m_notifier, {FormMember::Kind::RunningLamp}, Colours::runningDark, Colours::lightGrey,
              true),
       Shape1(m_notifier, {FormMember::Kind::StoppedLamp}, Colours::stoppedLit, Colours::black,
@@ -94,9 +91,9 @@ TextField& Form1::text(int number)
 
 const TextField& Form1::text(int number) const
 {
-    const std::array<const TextField*, 8> fields{&Text1, &Text2, &Text3, &Text4,
-                                                 &Text5, &Text6, &Text7, &Text8};
-    if (number < 1 || number > 8)
+    const std::array<const TextField*, Fields::count> fields{&Text1, &Text2, &Text3, &Text4,
+                                                             &Text5, &Text6, &Text7, &Text8};
+    if (number < 1 || number > Fields::count)
         throw std::out_of_range("no such field");
     return *fields[number - 1];
 }
@@ -108,8 +105,9 @@ Timer& Form1::timer(int number)
 
 const Timer& Form1::timer(int number) const
 {
-    const std::array<const Timer*, 6> timers{&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6};
-    if (number < 1 || number > 6)
+    const std::array<const Timer*, TimerRoles::count> timers{&Timer1, &Timer2, &Timer3,
+                                                             &Timer4, &Timer5, &Timer6};
+    if (number < 1 || number > TimerRoles::count)
         throw std::out_of_range("no such timer");
     return *timers[number - 1];
 }

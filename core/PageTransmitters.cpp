@@ -2,6 +2,7 @@
 
 #include "core/Form1.h"
 #include "core/Int16.h"
+#include "core/TimerRoles.h"
 
 PageTransmitters::PageTransmitters(Form1& form, const Conversions& rules)
     : m_form(form), m_fields(rules)
@@ -10,47 +11,56 @@ PageTransmitters::PageTransmitters(Form1& form, const Conversions& rules)
 
 void PageTransmitters::Timer1_Timer()
 {
-    twoPageTick(m_form.Timer1, 0);
+    transmit(m_form.Timer1);
 }
 
 void PageTransmitters::Timer3_Timer()
 {
-    twoPageTick(m_form.Timer3, 10);
+    transmit(m_form.Timer3);
 }
 
 void PageTransmitters::Timer4_Timer()
 {
-    onePageTick(m_form.Timer4, 0, AlarmLines::AlarmStates);
+    transmit(m_form.Timer4);
 }
 
 void PageTransmitters::Timer5_Timer()
 {
-    onePageTick(m_form.Timer5, 10, AlarmLines::AllClear);
+    transmit(m_form.Timer5);
+}
+
+void PageTransmitters::transmit(Timer& own)
+{
+    const TimerRole& role = TimerRoles::of(own.number());
+    if (role.mode == RunMode::TwoPage)
+        twoPageTick(own, role);
+    else
+        onePageTick(own, role);
 }
 
 // Between data strings the timer's interval equals the data string gap, and this tick opens
 // a data string with a page alone; inside one, this tick sends the closing page.
-void PageTransmitters::twoPageTick(Timer& own, qint16 valueOffset)
+void PageTransmitters::twoPageTick(Timer& own, const TimerRole& role)
 {
     SerialControl::Tick tick = m_form.MSComm1.beginTick();
     const bool betweenDataStrings = double(own.interval()) == m_fields.number(m_form.Text3);
     own.setInterval(betweenDataStrings ? m_fields.int32(m_form.Text2)
                                        : m_fields.int32(m_form.Text3));
-    writePage(valueOffset);
+    writePage(role.valueOffset());
     if (m_fields.number(m_form.Text3) == double(own.interval())) {
-        writeClosingLines(AlarmLines::AllClear);
+        writeClosingLines(role);
         tick.closesDataString();
     }
 }
 
 // Every tick is a whole data string, as long as the data string gap is a whole number.
-void PageTransmitters::onePageTick(Timer& own, qint16 valueOffset, AlarmLines alarms)
+void PageTransmitters::onePageTick(Timer& own, const TimerRole& role)
 {
     SerialControl::Tick tick = m_form.MSComm1.beginTick();
     own.setInterval(m_fields.int32(m_form.Text3));
-    writePage(valueOffset);
+    writePage(role.valueOffset());
     if (m_fields.number(m_form.Text3) == double(own.interval())) {
-        writeClosingLines(alarms);
+        writeClosingLines(role);
         tick.closesDataString();
     }
 }
@@ -63,12 +73,12 @@ void PageTransmitters::writePage(qint16 valueOffset)
     });
 }
 
-void PageTransmitters::writeClosingLines(AlarmLines alarms)
+void PageTransmitters::writeClosingLines(const TimerRole& role)
 {
     const qint16 alarmCount = m_fields.int16(m_form.Text6);
     Int16::forEach(1, alarmCount, "the alarm counter", [&](qint16 j) {
         // Alarms beyond the fourth have no button to raise them: they are always clear.
-        const bool carriesState = alarms == AlarmLines::AlarmStates && j <= Form1::alarmCount;
+        const bool carriesState = role.carriesAlarmStates && j <= Form1::alarmCount;
         writeLine(carriesState ? Conversions::FormatInt16(m_form.AlarmState(j))
                                : QStringLiteral("0"));
     });

@@ -2,6 +2,7 @@
 
 #include "core/Form1.h"
 #include "core/SimulatorError.h"
+#include "core/TimerRoles.h"
 
 namespace
 {
@@ -50,18 +51,21 @@ void RunControl::start()
     m_form.MSComm1.setCommPort(m_fields.int16(m_form.Text7));
     m_form.MSComm1.setSettings(QLatin1String(lineSettings));
     m_form.MSComm1.setPortOpen(true);
+    const RunMode mode = m_fields.number(m_form.Text4) == 2 ? RunMode::TwoPage : RunMode::OnePage;
+    Timer& transmitter = m_form.timer(TimerRoles::transmitter(mode, DataSet::First).number);
+    Timer& switcher = m_form.timer(TimerRoles::switcher(mode).number);
     // Each timer is enabled before it is given its interval: the interval starts its count,
     // so the first page comes 1000 ms after Start and the first switch 5000 ms after.
-    if (m_fields.number(m_form.Text4) == 2) {
-        m_form.Timer2.setEnabled(true);
-        m_form.Timer2.setInterval(5000);
-        m_form.Timer1.setEnabled(true);
-        m_form.Timer1.setInterval(1000);
+    const auto startCount = [](Timer& timer, qint32 intervalMs) {
+        timer.setEnabled(true);
+        timer.setInterval(intervalMs);
+    };
+    if (mode == RunMode::TwoPage) {
+        startCount(switcher, 5000);
+        startCount(transmitter, 1000);
     } else {
-        m_form.Timer4.setEnabled(true);
-        m_form.Timer4.setInterval(1000);
-        m_form.Timer6.setEnabled(true);
-        m_form.Timer6.setInterval(5000);
+        startCount(transmitter, 1000);
+        startCount(switcher, 5000);
     }
 }
 
@@ -69,8 +73,8 @@ void RunControl::Command3_Click()
 {
     m_form.Shape1.setFillColor(Colours::stoppedLit);
     m_form.Shape5.setFillColor(Colours::runningStopped);
-    for (int timer = 1; timer <= 6; ++timer)
-        m_form.timer(timer).setEnabled(false);
+    for (const TimerRole& role : TimerRoles::all())
+        m_form.timer(role.number).setEnabled(false);
     if (m_form.MSComm1.portOpen())
         m_form.MSComm1.setPortOpen(false);
 }

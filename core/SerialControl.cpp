@@ -1,5 +1,6 @@
 #include "core/SerialControl.h"
 
+#include "core/LineObserver.h"
 #include "core/SimulatorError.h"
 
 SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port : nullptr)
@@ -7,7 +8,7 @@ SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port 
     if (!m_port)
         return;
     m_port->m_tick = TickRecord{};
-    m_port->m_tick.sent = m_port->beginLineTick();
+    m_port->m_tick.sent = m_port->m_line->beginTick();
     m_port->m_inTick = true;
 }
 
@@ -16,6 +17,12 @@ SerialControl::Tick::~Tick()
     if (m_port)
         m_port->endTick(m_closesDataString);
 }
+
+SerialControl::SerialControl(std::unique_ptr<SerialLine> line) : m_line(std::move(line)) {}
+
+// The program's end takes no step of its own on the port: the line finishes what is on the wire
+// as it goes (serial/PacedLine), and the device is let go with it.
+SerialControl::~SerialControl() = default;
 
 SerialControl::Tick SerialControl::beginTick()
 {
@@ -26,19 +33,18 @@ void SerialControl::endTick(bool closedDataString) noexcept
 {
     m_inTick = false;
     m_tick.closedDataString = closedDataString;
-    // The port may have been closed during the tick (by a device gone in a nested event loop):
-    // the line has forgotten the tick then.
+    // The line may have given out during the tick (in a nested event loop): it has forgotten
+    // the tick then.
     if (m_open)
-        endLineTick(closedDataString);
-    if (m_tickObserver)
-        m_tickObserver(m_tick);
+        m_line->endTick(closedDataString);
+    if (m_observer)
+        m_observer->tickEnded(m_tick);
 }
 
 void SerialControl::refuseWhileOpen(const QString& what) const
 {
-    throw SimulatorError(
-        ErrorKind::PortRefused,
-        QStringLiteral("cannot %1: %2 is already open").arg(what, describePort(m_commPort)));
+    throw SimulatorError(ErrorKind::PortRefused,
+                         QStringLiteral("cannot %1: %2 is already open").arg(what, description()));
 }
 
 void SerialControl::setCommPort(qint16 port)
@@ -67,26 +73,25 @@ void SerialControl::setPortOpen(bool open)
         return;
     }
     if (open)
-        openDevice(m_commPort, m_settings);
+        m_line->open(m_commPort, m_settings, *this);
     else
-        closeDevice();
+        m_line->close();
     setOpen(open);
 }
 
 void SerialControl::setOutput(const QString& text)
 {
     if (!m_open)
-        throw SimulatorError(
-            ErrorKind::PortRefused,
-            QStringLiteral("cannot write: %1 is not open").arg(describePort(m_commPort)));
+        throw SimulatorError(ErrorKind::PortRefused,
+                             QStringLiteral("cannot write: %1 is not open").arg(description()));
     if (!m_inTick)
         throw SimulatorError(ErrorKind::PortRefused,
                              QStringLiteral("cannot write outside a transmitter tick"));
     const QByteArray bytes = lineBytes(text);
     m_tick.bytes += bytes.size();
-    if (m_tickObserver)
+    if (m_observer)
         m_tick.lines.append(text);
-    writeLine(bytes);
+    m_line->write(bytes);
 }
 
 QByteArray SerialControl::lineBytes(const QString& text)
@@ -98,18 +103,13 @@ QByteArray SerialControl::lineBytes(const QString& text)
     return bytes;
 }
 
-void SerialControl::deviceFailed(const QString& reason)
+void SerialControl::gaveOut(const QString& reason)
 {
     if (!m_open)
         return;
     setOpen(false);
-    if (m_failureHandler)
-        m_failureHandler(reason);
-}
-
-QString SerialControl::describePort(qint16 port) const
-{
-    return QStringLiteral("Com Port %1").arg(port);
+    if (m_observer)
+        m_observer->lineFailed(reason);
 }
 
 void SerialControl::setOpen(bool open)

@@ -2,10 +2,14 @@
 
 #include "core/ErrorReporter.h"
 #include "core/Form1.h"
+#include "core/RunObserver.h"
 #include "core/SimulatorError.h"
 #include "core/TimerFacility.h"
 
+#include <algorithm>
 #include <utility>
+
+using namespace std::chrono_literals;
 
 Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
                      ErrorReporter& reporter, const Conversions& rules)
@@ -14,12 +18,29 @@ Simulator::Simulator(Form1& form, const SettingsStore& store, TimerFacility& tim
       m_runControl(form, rules), m_alarmButtons(form), m_entryChecks(rules)
 {
     m_timers.setTickHandler([this](int timer) { onTick(timer); });
+    m_form.MSComm1.setObserver(this);
 }
 
 Simulator::~Simulator()
 {
     m_timers.setTickHandler({});
-    m_form.MSComm1.setTickObserver({});
+    m_form.MSComm1.setObserver(nullptr);
+}
+
+void Simulator::addObserver(RunObserver* observer)
+{
+    m_observers.push_back(observer);
+}
+
+void Simulator::removeObserver(RunObserver* observer)
+{
+    std::erase(m_observers, observer);
+}
+
+template <typename Event> void Simulator::tell(Event event) const
+{
+    for (RunObserver* observer : m_observers)
+        event(*observer);
 }
 
 bool Simulator::Form_Load()
@@ -40,19 +61,13 @@ bool Simulator::Command1_Click()
 {
     const bool started = m_dispatcher.run(QStringLiteral("Start"), [this] {
         m_runControl.Command1_Click();
-        m_startedAtMs = m_timers.nowMs();
+        m_startedAt = m_timers.now();
         m_firstTickAfterStart = true;
     });
-    if (started) {
-        QStringList fields;
-        for (int field = 1; field <= 8; ++field)
-            if (field != 5)
-                fields.append(
-                    QStringLiteral("Text%1=%2").arg(field).arg(m_form.text(field).text()));
-        log(QStringLiteral("Start: ") + fields.join(QLatin1Char(' ')));
-    } else {
-        log(QStringLiteral("Start failed"));
-    }
+    if (started)
+        tell([this](RunObserver& observer) { observer.started(m_form); });
+    else
+        tell([](RunObserver& observer) { observer.startFailed(); });
     return started;
 }
 
@@ -60,7 +75,7 @@ bool Simulator::Command3_Click()
 {
     const bool stopped =
         m_dispatcher.run(QStringLiteral("Stop"), [this] { m_runControl.Command3_Click(); });
-    log(stopped ? QStringLiteral("Stop") : QStringLiteral("Stop failed"));
+    tell([stopped](RunObserver& observer) { observer.stopped(stopped); });
     return stopped;
 }
 
@@ -68,18 +83,11 @@ bool Simulator::Command4_Click(int index)
 {
     const bool clicked = m_dispatcher.run(QStringLiteral("Alarm A%1").arg(index),
                                           [this, index] { m_alarmButtons.Command4_Click(index); });
-    if (clicked && index >= 1 && index <= Form1::alarmCount)
-        log(QStringLiteral("alarm %1 %2")
-                .arg(index)
-                .arg(m_form.AlarmState(index) ? QLatin1String("raised")
-                                              : QLatin1String("cleared")));
+    if (clicked && index >= 1 && index <= Form1::alarmCount) {
+        const bool raised = m_form.AlarmState(index) != 0;
+        tell([index, raised](RunObserver& observer) { observer.alarmToggled(index, raised); });
+    }
     return clicked;
-}
-
-void Simulator::log(const QString& action) const
-{
-    if (m_actionLog)
-        m_actionLog(action);
 }
 
 bool Simulator::run(const QString& action, const std::function<void()>& handler)
@@ -89,15 +97,14 @@ bool Simulator::run(const QString& action, const std::function<void()>& handler)
 
 std::optional<EntryRefusal> Simulator::validate(int field) const
 {
+    return m_entryChecks.check(field, m_form.text(field).text());
+}
+
+std::optional<EntryRefusal> Simulator::leaveField(int field)
+{
+    std::optional<EntryRefusal> refusal = validate(field);
     const QString& text = m_form.text(field).text();
-    std::optional<EntryRefusal> refusal = m_entryChecks.check(field, text);
-    // An entry counts when it is accepted and new; leaving a field unchanged is no change.
-    if (refusal)
-        log(QStringLiteral("Text%1 refused: %2").arg(field).arg(text));
-    else if (!m_lastAccepted.contains(field) || m_lastAccepted.value(field) != text)
-        log(QStringLiteral("Text%1 = %2").arg(field).arg(text));
-    if (!refusal)
-        m_lastAccepted.insert(field, text);
+    tell([&](RunObserver& observer) { observer.entryLeft(field, text, !refusal); });
     return refusal;
 }
 
@@ -110,22 +117,17 @@ void Simulator::lineFailed(const QString& reason)
     });
 }
 
-void Simulator::setTickTrace(TickTrace trace)
+void Simulator::tickEnded(const TickRecord& tick)
 {
-    if (!trace) {
-        m_form.MSComm1.setTickObserver({});
+    if (m_tickingTimer == 0)
         return;
-    }
-    m_form.MSComm1.setTickObserver([this, trace = std::move(trace)](const TickRecord& tick) {
-        if (m_tickingTimer == 0)
-            return;
-        // Times are the ticks' due times, not when they were handled: two runs of the same
-        // setup and actions give the same record. Start is 1000 ms before its first tick.
-        const qint64 due = m_timers.tickDueMs().value_or(m_timers.nowMs());
-        if (std::exchange(m_firstTickAfterStart, false))
-            m_startedAtMs = due - 1000;
-        trace(due - m_startedAtMs, m_form.timer(m_tickingTimer), tick);
-    });
+    // Times are the ticks' due times, not when they were handled: two runs of the same setup
+    // and actions give the same record. Start is 1000 ms before its first tick.
+    const std::chrono::milliseconds due = m_timers.tickDue().value_or(m_timers.now());
+    if (std::exchange(m_firstTickAfterStart, false))
+        m_startedAt = due - 1000ms;
+    const TimerRole& timer = TimerRoles::of(m_tickingTimer);
+    tell([&](RunObserver& observer) { observer.ticked(due - m_startedAt, timer, tick); });
 }
 
 void Simulator::onTick(int timer)
@@ -135,27 +137,28 @@ void Simulator::onTick(int timer)
         int previous;
         ~Ticking() { current = previous; }
     } ticking{m_tickingTimer, std::exchange(m_tickingTimer, timer)};
-    const QString name = m_form.timer(timer).name();
-    const auto transmit = [&](void (PageTransmitters::*handler)()) {
-        m_dispatcher.runTick(timer, QStringLiteral("Data transmission (%1)").arg(name),
-                             [&] { (m_transmitters.*handler)(); });
-    };
-    const auto switchSets = [&](void (DataSetSwitchers::*handler)()) {
-        m_dispatcher.runTick(timer, QStringLiteral("Data set switch (%1)").arg(name),
-                             [&] { (m_switchers.*handler)(); });
-    };
+    const TimerRole& role = TimerRoles::of(timer);
+    const QString action = role.job == TimerRole::Job::Transmitter
+                               ? QStringLiteral("Data transmission (%1)").arg(role.name())
+                               : QStringLiteral("Data set switch (%1)").arg(role.name());
+    m_dispatcher.runTick(timer, action, [&] { handleTick(timer); });
+}
+
+// Each timer's tick goes to the handler named for it.
+void Simulator::handleTick(int timer)
+{
     switch (timer) {
     case 1:
-        return transmit(&PageTransmitters::Timer1_Timer);
+        return m_transmitters.Timer1_Timer();
     case 2:
-        return switchSets(&DataSetSwitchers::Timer2_Timer);
+        return m_switchers.Timer2_Timer();
     case 3:
-        return transmit(&PageTransmitters::Timer3_Timer);
+        return m_transmitters.Timer3_Timer();
     case 4:
-        return transmit(&PageTransmitters::Timer4_Timer);
+        return m_transmitters.Timer4_Timer();
     case 5:
-        return transmit(&PageTransmitters::Timer5_Timer);
+        return m_transmitters.Timer5_Timer();
     case 6:
-        return switchSets(&DataSetSwitchers::Timer6_Timer);
+        return m_switchers.Timer6_Timer();
     }
 }

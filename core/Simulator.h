@@ -5,56 +5,57 @@
 #include "core/DataSetSwitchers.h"
 #include "core/Dispatcher.h"
 #include "core/EntryChecks.h"
+#include "core/LineObserver.h"
 #include "core/PageTransmitters.h"
 #include "core/RunControl.h"
 #include "core/StartupConfiguration.h"
-#include "core/TickRecord.h"
 
-#include <QHash>
+#include <chrono>
+#include <vector>
 
 class Form1;
+class RunObserver;
 class SettingsStore;
 class TimerFacility;
 
 // The simulator as the window or the command reader drives it: every operator action and
-// every timer tick goes to its handler through the one dispatcher.
-class Simulator
+// every timer tick goes to its handler through the one dispatcher, and the run's observers hear
+// of each.
+class Simulator final : private LineObserver
 {
 public:
     Simulator(Form1& form, const SettingsStore& store, TimerFacility& timers,
               ErrorReporter& reporter, const Conversions& rules);
     ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
 
     bool Form_Load();
     bool Command1_Click(); // Start
     bool Command3_Click(); // Stop
     bool Command4_Click(int index);
 
-    // Any other action of the operator (the launcher picture), under the same error policy.
+    // Any other action of the operator, under the same error policy.
     bool run(const QString& action, const std::function<void()>& handler);
 
-    // The check of field `field` (1..8) on its current text.
+    // The check of field `field` (1..8) on its current text. Changes nothing.
     std::optional<EntryRefusal> validate(int field) const;
+    // The focus is about to leave field `field`: its check runs, and the observers hear of the
+    // entry. Returns the refusal, if any.
+    std::optional<EntryRefusal> leaveField(int field);
 
-    // Told of each operator action that changes the run, as it is done: "Start: Text1=30 ...",
-    // "Stop", "alarm 1 raised", "Text3 = 600", "Text3 refused: 10".
-    void setActionLog(std::function<void(const QString& action)> log)
-    {
-        m_actionLog = std::move(log);
-    }
-
-    // The port gave out during a run: reported once, and the run stops as Stop stops it.
-    void lineFailed(const QString& reason);
-
-    // Told after each transmitter tick, with its due time since the last Start.
-    using TickTrace =
-        std::function<void(qint64 msSinceStart, const Timer& timer, const TickRecord& tick)>;
-    void setTickTrace(TickTrace trace);
+    // Told of the run from now on; must outlive the simulator or be removed first.
+    void addObserver(RunObserver* observer);
+    void removeObserver(RunObserver* observer);
 
     Form1& form() { return m_form; }
 
 private:
+    void tickEnded(const TickRecord& tick) override;
+    void lineFailed(const QString& reason) override;
     void onTick(int timer);
+    void handleTick(int timer);
+    template <typename Event> void tell(Event event) const;
 
     Form1& m_form;
     TimerFacility& m_timers;
@@ -66,11 +67,9 @@ private:
     RunControl m_runControl;
     AlarmButtons m_alarmButtons;
     EntryChecks m_entryChecks;
-    void log(const QString& action) const;
 
-    qint64 m_startedAtMs = 0;
+    std::vector<RunObserver*> m_observers;
+    std::chrono::milliseconds m_startedAt{0};
     bool m_firstTickAfterStart = false;
-    std::function<void(const QString&)> m_actionLog;
-    mutable QHash<int, QString> m_lastAccepted; // the entry each field last left with
-    int m_tickingTimer = 0;                     // the timer whose tick is being handled
+    int m_tickingTimer = 0; // the timer whose tick is being handled
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ChangeNotifier.h"
+#include "core/Fields.h"
 
 #include <QString>
 
@@ -8,9 +9,10 @@
 class TextField
 {
 public:
-    TextField(ChangeNotifier& notifier, int index, QString caption, QString text)
-        : m_notifier(notifier), m_index(index), m_caption(std::move(caption)),
-          m_text(std::move(text))
+    // The field of that row, holding its creation text.
+    TextField(ChangeNotifier& notifier, const FieldRow& row)
+        : m_notifier(notifier), m_index(row.number), m_caption(QLatin1String(row.caption)),
+          m_text(QLatin1String(row.creationText))
     {
     }
 

@@ -35,7 +35,7 @@ void Timer::setInterval(qint32 intervalMs)
 void Timer::startCountAfresh()
 {
     if (m_interval > 0)
-        m_facility.restart(m_number, m_interval);
+        m_facility.restart(m_number, std::chrono::milliseconds(m_interval));
     else
         m_facility.stop(m_number);
 }

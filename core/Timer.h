@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ChangeNotifier.h"
+#include "core/TimerRoles.h"
 
 #include <QString>
 
@@ -21,7 +22,7 @@ public:
     void setInterval(qint32 intervalMs);
 
     int number() const { return m_number; }
-    QString name() const { return QStringLiteral("Timer%1").arg(m_number); }
+    QString name() const { return TimerRoles::of(m_number).name(); }
 
 private:
     void startCountAfresh();

@@ -14,14 +14,14 @@ void TimerFacility::setTickHandler(TickHandler handler)
     m_schedule.setTickHandler(std::move(handler));
 }
 
-qint64 TimerFacility::nowMs() const
+TimerFacility::Ms TimerFacility::now() const
 {
     return m_clock.nowMs();
 }
 
-void TimerFacility::restart(int timer, qint32 intervalMs)
+void TimerFacility::restart(int timer, Ms interval)
 {
-    m_schedule.restart(timer, intervalMs, nowMs());
+    m_schedule.restart(timer, interval, now());
     arm();
 }
 
@@ -35,14 +35,14 @@ void TimerFacility::stop(int timer)
 // alarm stays set for the next due time throughout.
 void TimerFacility::wake()
 {
-    m_schedule.deliverDue(nowMs(), [this] { return nowMs(); });
+    m_schedule.deliverDue(now(), [this] { return now(); });
     arm();
 }
 
 void TimerFacility::arm()
 {
-    if (const std::optional<qint64> due = m_schedule.nextDue())
-        m_alarm->set(*due * 1'000'000);
+    if (const std::optional<Ms> due = m_schedule.nextDue())
+        m_alarm->set(*due);
     else
         m_alarm->cancel();
 }

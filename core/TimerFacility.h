@@ -15,6 +15,7 @@ class Clock;
 class TimerFacility
 {
 public:
+    using Ms = TimerSchedule::Ms;
     using TickHandler = TimerSchedule::TickHandler;
 
     explicit TimerFacility(Clock& clock);
@@ -23,17 +24,17 @@ public:
     TimerFacility& operator=(const TimerFacility&) = delete;
 
     void setTickHandler(TickHandler handler);
-    // Starts the timer's count afresh: its next tick comes `intervalMs` (> 0) later. A restart
+    // Starts the timer's count afresh: its next tick comes `interval` (> 0) later. A restart
     // made while a tick is being handled counts from that tick's due time, so the time the
     // tick spends does not lengthen the gap; any other restart counts from now.
-    void restart(int timer, qint32 intervalMs);
+    void restart(int timer, Ms interval);
     // No more ticks of this timer until it is restarted.
     void stop(int timer);
 
-    // Milliseconds on the clock.
-    qint64 nowMs() const;
+    // Whole milliseconds on the clock.
+    Ms now() const;
     // The moment the tick being handled was due, if a tick is being handled.
-    std::optional<qint64> tickDueMs() const { return m_schedule.dispatchDue(); }
+    std::optional<Ms> tickDue() const { return m_schedule.dispatchDue(); }
 
 private:
     void wake();

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+using namespace std::chrono_literals;
+
 int TimerSchedule::slot(int timer)
 {
     if (timer < 1 || timer > timerCount)
@@ -12,20 +14,20 @@ int TimerSchedule::slot(int timer)
 namespace
 {
 // Later than this, a tick is taken for a stall rather than for latency.
-constexpr qint64 lateToleranceMs = 100;
+constexpr TimerSchedule::Ms lateTolerance = 100ms;
 } // namespace
 
-qint64 TimerSchedule::restartAnchor(qint64 dueMs, qint32 intervalMs, qint64 nowMs)
+TimerSchedule::Ms TimerSchedule::restartAnchor(Ms due, Ms interval, Ms now)
 {
-    const qint64 lateness = nowMs - dueMs;
-    return lateness < intervalMs || lateness <= lateToleranceMs ? dueMs : nowMs;
+    const Ms lateness = now - due;
+    return lateness < interval || lateness <= lateTolerance ? due : now;
 }
 
-void TimerSchedule::restart(int timer, qint32 intervalMs, qint64 nowMs)
+void TimerSchedule::restart(int timer, Ms interval, Ms now)
 {
     Entry& entry = m_entries[slot(timer)];
-    const qint64 from = m_dispatchDue ? restartAnchor(*m_dispatchDue, intervalMs, nowMs) : nowMs;
-    entry = {true, intervalMs, from + intervalMs};
+    const Ms from = m_dispatchDue ? restartAnchor(*m_dispatchDue, interval, now) : now;
+    entry = {true, interval, from + interval};
 }
 
 void TimerSchedule::stop(int timer)
@@ -33,39 +35,39 @@ void TimerSchedule::stop(int timer)
     m_entries[slot(timer)].running = false;
 }
 
-std::optional<qint64> TimerSchedule::nextDue() const
+std::optional<TimerSchedule::Ms> TimerSchedule::nextDue() const
 {
-    std::optional<qint64> earliest;
+    std::optional<Ms> earliest;
     for (const Entry& entry : m_entries)
         if (entry.running && (!earliest || entry.due < *earliest))
             earliest = entry.due;
     return earliest;
 }
 
-std::optional<int> TimerSchedule::earliestDueBy(qint64 nowMs) const
+std::optional<int> TimerSchedule::earliestDueBy(Ms now) const
 {
     std::optional<int> found;
     for (int i = 0; i < timerCount; ++i) {
         const Entry& entry = m_entries[i];
-        if (entry.running && entry.due <= nowMs && (!found || entry.due < m_entries[*found].due))
+        if (entry.running && entry.due <= now && (!found || entry.due < m_entries[*found].due))
             found = i;
     }
     return found;
 }
 
-void TimerSchedule::deliverDue(qint64 nowMs, const std::function<qint64()>& clock)
+void TimerSchedule::deliverDue(Ms now, const std::function<Ms()>& clock)
 {
-    while (const std::optional<int> found = earliestDueBy(nowMs)) {
+    while (const std::optional<int> found = earliestDueBy(now)) {
         Entry& entry = m_entries[*found];
-        const qint64 due = entry.due;
+        const Ms due = entry.due;
         // The periodic next tick; the handler's own restart or stop overrides it.
-        const qint64 handledAt = clock();
+        const Ms handledAt = clock();
         entry.due =
             due + entry.interval > handledAt ? due + entry.interval : handledAt + entry.interval;
         // Restored afterwards: a handler's nested event loop may deliver ticks of its own.
         struct Restore {
-            std::optional<qint64>& due;
-            std::optional<qint64> previous;
+            std::optional<Ms>& due;
+            std::optional<Ms> previous;
             ~Restore() { due = previous; }
         } restore{m_dispatchDue, m_dispatchDue};
         m_dispatchDue = due;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
-
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -19,34 +18,35 @@
 class TimerSchedule
 {
 public:
+    using Ms = std::chrono::milliseconds;
     static constexpr int timerCount = 6;
     using TickHandler = std::function<void(int timer)>;
 
     void setTickHandler(TickHandler handler) { m_handler = std::move(handler); }
-    void restart(int timer, qint32 intervalMs, qint64 nowMs);
+    void restart(int timer, Ms interval, Ms now);
     void stop(int timer);
 
     // The earliest due time of any running timer.
-    std::optional<qint64> nextDue() const;
-    // Handles every tick due at or before `nowMs`, in time order, each tick's handler seeing
-    // the schedule as the earlier ticks left it. `clock` gives the current time for the
-    // lateness rule (the virtual clock passes the due time itself).
-    void deliverDue(qint64 nowMs, const std::function<qint64()>& clock);
+    std::optional<Ms> nextDue() const;
+    // Handles every tick due at or before `now`, in time order, each tick's handler seeing the
+    // schedule as the earlier ticks left it. `clock` gives the current time for the lateness
+    // rule (the virtual clock passes the due time itself).
+    void deliverDue(Ms now, const std::function<Ms()>& clock);
     // The due time of the tick being handled, if any.
-    std::optional<qint64> dispatchDue() const { return m_dispatchDue; }
+    std::optional<Ms> dispatchDue() const { return m_dispatchDue; }
 
 private:
     struct Entry {
         bool running = false;
-        qint32 interval = 0;
-        qint64 due = 0;
+        Ms interval{0};
+        Ms due{0};
     };
-    std::optional<int> earliestDueBy(qint64 nowMs) const;
-    // Where the count of a timer restarted at `nowMs`, by a tick due at `dueMs`, starts from.
-    static qint64 restartAnchor(qint64 dueMs, qint32 intervalMs, qint64 nowMs);
+    std::optional<int> earliestDueBy(Ms now) const;
+    // Where the count of a timer restarted at `now`, by a tick due at `due`, starts from.
+    static Ms restartAnchor(Ms due, Ms interval, Ms now);
     static int slot(int timer);
 
     std::array<Entry, timerCount> m_entries{};
     TickHandler m_handler;
-    std::optional<qint64> m_dispatchDue; // the due time of the tick being handled
+    std::optional<Ms> m_dispatchDue; // the due time of the tick being handled
 };

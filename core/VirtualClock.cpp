@@ -1,5 +1,7 @@
 #include "core/VirtualClock.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <optional>
 
@@ -15,14 +17,14 @@ public:
         if (m_clock)
             std::erase(m_clock->m_alarms, this);
     }
-    void set(qint64 atNs) override
+    void set(std::chrono::nanoseconds moment) override
     {
-        m_due = atNs;
+        m_due = moment;
         m_order = ++m_clock->m_settings;
     }
     void cancel() override { m_due.reset(); }
 
-    std::optional<qint64> m_due;
+    std::optional<std::chrono::nanoseconds> m_due;
     quint64 m_order = 0;
     VirtualClock* m_clock;
     Ring m_ring;
@@ -39,11 +41,11 @@ std::unique_ptr<Alarm> VirtualClock::makeAlarm(Ring ring)
     return std::make_unique<VirtualAlarm>(*this, std::move(ring));
 }
 
-VirtualClock::VirtualAlarm* VirtualClock::earliestDueBy(qint64 momentNs) const
+VirtualClock::VirtualAlarm* VirtualClock::earliestDueBy(std::chrono::nanoseconds moment) const
 {
     VirtualAlarm* earliest = nullptr;
     for (VirtualAlarm* alarm : m_alarms) {
-        if (!alarm->m_due || *alarm->m_due > momentNs)
+        if (!alarm->m_due || *alarm->m_due > moment)
             continue;
         if (!earliest || *alarm->m_due < *earliest->m_due ||
             (*alarm->m_due == *earliest->m_due && alarm->m_order < earliest->m_order))
@@ -54,12 +56,12 @@ VirtualClock::VirtualAlarm* VirtualClock::earliestDueBy(qint64 momentNs) const
 
 void VirtualClock::advanceTo(std::chrono::nanoseconds moment)
 {
-    const qint64 targetNs = std::max<qint64>(moment.count(), m_nowNs);
-    while (VirtualAlarm* alarm = earliestDueBy(targetNs)) {
-        m_nowNs = std::max(m_nowNs, *alarm->m_due);
+    const std::chrono::nanoseconds target = std::max(moment, m_now);
+    while (VirtualAlarm* alarm = earliestDueBy(target)) {
+        m_now = std::max(m_now, *alarm->m_due);
         alarm->m_due.reset();
         const Ring ring = alarm->m_ring; // the ring may destroy the alarm itself
         ring();
     }
-    m_nowNs = targetNs;
+    m_now = target;
 }

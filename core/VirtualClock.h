@@ -2,7 +2,8 @@
 
 #include "core/Clock.h"
 
-#include <chrono>
+#include <QtGlobal>
+
 #include <vector>
 
 // A clock that moves only when told to. Advancing it rings every alarm due on the way, in time
@@ -17,25 +18,22 @@ public:
     VirtualClock(const VirtualClock&) = delete;
     VirtualClock& operator=(const VirtualClock&) = delete;
 
-    qint64 nowNs() const override { return m_nowNs; }
+    std::chrono::nanoseconds now() const override { return m_now; }
     std::unique_ptr<Alarm> makeAlarm(Ring ring) override;
 
     void advanceTo(std::chrono::nanoseconds moment);
-    void advanceBy(std::chrono::nanoseconds span)
-    {
-        advanceTo(std::chrono::nanoseconds(m_nowNs) + span);
-    }
+    void advanceBy(std::chrono::nanoseconds span) { advanceTo(m_now + span); }
     // Time passes while the program sees none of it (the process was stopped, the machine
     // stalled): what fell due meanwhile rings late, all at the next advance.
-    void stall(std::chrono::nanoseconds span) { m_nowNs += span.count(); }
+    void stall(std::chrono::nanoseconds span) { m_now += span; }
 
 private:
     class VirtualAlarm;
     friend class VirtualAlarm;
 
-    VirtualAlarm* earliestDueBy(qint64 momentNs) const;
+    VirtualAlarm* earliestDueBy(std::chrono::nanoseconds moment) const;
 
-    qint64 m_nowNs = 0;
+    std::chrono::nanoseconds m_now{0};
     quint64 m_settings = 0; // counts every setting, to order alarms due together
     std::vector<VirtualAlarm*> m_alarms;
 };

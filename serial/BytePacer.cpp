@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-QByteArray BytePacer::takeDue(qint64 nowNs)
+QByteArray BytePacer::takeDue(Ns now)
 {
     QByteArray due;
     while (!isEmpty()) {
-        // Bytes due by now: those whose start bit time is at or before `nowNs`, by the same
+        // Bytes due by now: those whose start bit time is at or before `now`, by the same
         // rounding as the wire model's.
-        const double elapsed = double(nowNs - headStartOf(0)) / nsPerCharacter();
+        const double elapsed = charactersSinceHeadStart(now);
         qsizetype dueCount =
             elapsed < 0 ? 0 : std::min<qsizetype>(headSize(), qsizetype(elapsed) + 1);
-        if (dueCount < headSize() && headStartOf(dueCount) <= nowNs)
+        if (dueCount < headSize() && headStartOf(dueCount) <= now)
             ++dueCount;
-        if (dueCount > 0 && headStartOf(dueCount - 1) > nowNs)
+        if (dueCount > 0 && headStartOf(dueCount - 1) > now)
             --dueCount;
         if (dueCount <= headSent())
             break;
@@ -25,7 +25,7 @@ QByteArray BytePacer::takeDue(qint64 nowNs)
     return due;
 }
 
-std::optional<qint64> BytePacer::nextDueNs() const
+std::optional<Pacer::Ns> BytePacer::nextDue() const
 {
     if (isEmpty())
         return std::nullopt;

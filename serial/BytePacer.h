@@ -9,8 +9,8 @@ class BytePacer final : public Pacer
 public:
     using Pacer::Pacer;
 
-    QByteArray takeDue(qint64 nowNs) override;
+    QByteArray takeDue(Ns now) override;
 
 protected:
-    std::optional<qint64> nextDueNs() const override;
+    std::optional<Ns> nextDue() const override;
 };

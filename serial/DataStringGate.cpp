@@ -16,16 +16,11 @@ DataStringGate::DataStringGate(double charactersPerSecond)
 {
 }
 
-void DataStringGate::reset()
-{
-    *this = DataStringGate(m_charactersPerSecond);
-}
-
-bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
+bool DataStringGate::beginTick(qint64 backlogBytes, std::chrono::milliseconds now)
 {
     m_inTick = true;
-    if (!m_firstTickMs)
-        m_firstTickMs = nowMs;
+    if (!m_firstTick)
+        m_firstTick = now;
     m_tickOpened = !m_inDataString;
     if (!m_inDataString) {
         if (m_dataStringLetThrough)
@@ -34,7 +29,7 @@ bool DataStringGate::beginTick(qint64 backlogBytes, qint64 nowMs)
         m_dataStringBytes = 0;
         m_dataStringLetThrough = backlogBytes <= m_lastLetThroughBytes + m_idleTolerance;
         if (!m_dataStringLetThrough)
-            leaveOut(nowMs);
+            leaveOut(now);
     }
     return m_dataStringLetThrough;
 }
@@ -51,13 +46,13 @@ void DataStringGate::endTick(bool closedDataString)
         m_inDataString = false;
 }
 
-void DataStringGate::leaveOut(qint64 nowMs)
+void DataStringGate::leaveOut(std::chrono::milliseconds now)
 {
     ++m_leftOut;
     if (m_noticeGiven)
         return;
     m_noticeGiven = true;
-    const qint64 spanMs = nowMs - *m_firstTickMs;
+    const qint64 spanMs = (now - *m_firstTick).count();
     const QString rate =
         spanMs > 0 ? QStringLiteral("%1 bytes per second")
                          .arg(std::llround(double(m_producedBytes) * 1000.0 / double(spanMs)))

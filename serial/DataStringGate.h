@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
 #include <optional>
 
 // Decides, tick by tick, what goes on a line that may not carry everything the transmitters
@@ -25,12 +26,9 @@ class DataStringGate
 public:
     explicit DataStringGate(double charactersPerSecond);
 
-    // A new run: nothing open, nothing counted.
-    void reset();
-
     // A tick begins, with the characters the line still has to send. Returns whether this
     // tick's lines go on the line.
-    bool beginTick(qint64 backlogBytes, qint64 nowMs);
+    bool beginTick(qint64 backlogBytes, std::chrono::milliseconds now);
     // Whether the tick under way opened its data string (else it continues one).
     bool opensDataString() const { return m_tickOpened; }
     // Bytes the tick produced, sent or not.
@@ -47,7 +45,7 @@ public:
     qint64 dataStringsLeftOut() const { return m_leftOut; }
 
 private:
-    void leaveOut(qint64 nowMs);
+    void leaveOut(std::chrono::milliseconds now);
 
     double m_charactersPerSecond;
     qint64 m_idleTolerance;
@@ -59,7 +57,7 @@ private:
     qint64 m_dataStringBytes = 0;
     qint64 m_lastLetThroughBytes = 0; // the data string before this one, if it went
 
-    std::optional<qint64> m_firstTickMs;
+    std::optional<std::chrono::milliseconds> m_firstTick;
     qint64 m_producedBytes = 0; // by the run's ticks so far
     qint64 m_leftOut = 0;
     bool m_noticeGiven = false;

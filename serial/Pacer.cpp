@@ -3,32 +3,39 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace std::chrono_literals;
+
 namespace
 {
-constexpr qint64 minimumSleepNs = 16'000'000;
-constexpr qint64 stallNs = 100'000'000;
+constexpr Pacer::Ns minimumSleep = 16ms;
+constexpr Pacer::Ns stall = 100ms;
 } // namespace
 
-Pacer::Pacer(double charactersPerSecond) : m_nsPerChar(1e9 / charactersPerSecond) {}
+Pacer::Pacer(double charactersPerSecond) : m_characterTime(1e9 / charactersPerSecond) {}
 
-qint64 Pacer::startOf(const Entry& entry, qsizetype index) const
+Pacer::Ns Pacer::startOf(const Entry& entry, qsizetype index) const
 {
-    return entry.startNs + std::llround(double(index) * m_nsPerChar);
+    return entry.start + Ns(std::llround(double(index) * m_characterTime.count()));
 }
 
-qint64 Pacer::headStartOf(qsizetype index) const
+Pacer::Ns Pacer::headStartOf(qsizetype index) const
 {
     return startOf(m_queue.front(), index);
 }
 
-void Pacer::append(const QByteArray& line, qint64 nowNs, bool opensDataString)
+double Pacer::charactersSinceHeadStart(Ns now) const
+{
+    return (now - headStartOf(0)) / m_characterTime;
+}
+
+void Pacer::append(const QByteArray& line, Ns now, bool opensDataString)
 {
     if (line.isEmpty())
         return;
-    const qint64 start = std::max(nowNs, m_idleAtNs);
+    const Ns start = std::max(now, m_idleAt);
     m_queue.push_back({line, start, opensDataString});
     m_queuedBytes += line.size();
-    m_idleAtNs = startOf(m_queue.back(), line.size());
+    m_idleAt = startOf(m_queue.back(), line.size());
 }
 
 QByteArray Pacer::releaseHead(qsizetype count)
@@ -37,7 +44,7 @@ QByteArray Pacer::releaseHead(qsizetype count)
     QByteArray released = head.bytes.mid(m_headSent, count);
     m_headSent += released.size();
     m_queuedBytes -= released.size();
-    m_releasedEndNs = startOf(head, m_headSent);
+    m_releasedEnd = startOf(head, m_headSent);
     if (m_headSent == head.bytes.size()) {
         m_queue.pop_front();
         m_headSent = 0;
@@ -45,36 +52,36 @@ QByteArray Pacer::releaseHead(qsizetype count)
     return released;
 }
 
-std::optional<qint64> Pacer::nextHandOverNs(qint64 nowNs) const
+std::optional<Pacer::Ns> Pacer::nextHandOver(Ns now) const
 {
-    const std::optional<qint64> due = nextDueNs();
+    const std::optional<Ns> due = nextDue();
     if (!due)
         return std::nullopt;
-    qint64 at = std::max(*due, nowNs + minimumSleepNs);
-    if (const std::optional<qint64> opening = nextDataStringStartNs())
-        at = std::min(at, std::max(*opening, nowNs));
+    Ns at = std::max(*due, now + minimumSleep);
+    if (const std::optional<Ns> opening = nextDataStringStart())
+        at = std::min(at, std::max(*opening, now));
     return at;
 }
 
-std::optional<qint64> Pacer::nextDataStringStartNs() const
+std::optional<Pacer::Ns> Pacer::nextDataStringStart() const
 {
     for (auto entry = m_queue.begin(); entry != m_queue.end(); ++entry)
         if (entry->opensDataString && (entry != m_queue.begin() || m_headSent == 0))
-            return entry->startNs;
+            return entry->start;
     return std::nullopt;
 }
 
-void Pacer::resumeIfStalled(qint64 nowNs)
+void Pacer::resumeIfStalled(Ns now)
 {
     if (m_queue.empty())
         return;
-    const qint64 late = nowNs - startOf(m_queue.front(), m_headSent);
-    if (late <= stallNs)
+    const Ns late = now - startOf(m_queue.front(), m_headSent);
+    if (late <= stall)
         return;
     for (Entry& entry : m_queue)
-        entry.startNs += late;
-    m_idleAtNs += late;
-    m_releasedEndNs = std::max(m_releasedEndNs, nowNs);
+        entry.start += late;
+    m_idleAt += late;
+    m_releasedEnd = std::max(m_releasedEnd, now);
 }
 
 QByteArray Pacer::takeAll()
@@ -97,8 +104,8 @@ void Pacer::dropAfterCurrentLine()
         m_queue.pop_back();
     }
     // The wire is free once what it has been handed is out.
-    m_idleAtNs =
-        m_queue.empty() ? m_releasedEndNs : startOf(m_queue.front(), m_queue.front().bytes.size());
+    m_idleAt =
+        m_queue.empty() ? m_releasedEnd : startOf(m_queue.front(), m_queue.front().bytes.size());
 }
 
 void Pacer::clear()
@@ -106,13 +113,13 @@ void Pacer::clear()
     m_queue.clear();
     m_headSent = 0;
     m_queuedBytes = 0;
-    m_idleAtNs = 0;
-    m_releasedEndNs = 0;
+    m_idleAt = 0ns;
+    m_releasedEnd = 0ns;
 }
 
-qint64 Pacer::backlogBytes(qint64 nowNs) const
+qint64 Pacer::backlogBytes(Ns now) const
 {
-    if (m_idleAtNs <= nowNs)
+    if (m_idleAt <= now)
         return 0;
-    return qint64(std::ceil(double(m_idleAtNs - nowNs) / m_nsPerChar));
+    return qint64(std::ceil((m_idleAt - now) / m_characterTime));
 }

@@ -3,7 +3,7 @@
 #include <QMap>
 #include <QString>
 
-// Which device each Com Port number stands for: COM<n> on Windows, /dev/ttyS<n-1> elsewhere,
+// Which device each Com Port number stands for: /dev/ttyS<n-1>,
 // unless the operator has mapped the number to a device of their choice (`--port 3=/dev/ttyUSB0`).
 class PortMap
 {

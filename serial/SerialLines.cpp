@@ -1,7 +1,7 @@
 #include "serial/SerialLines.h"
 
 #include "serial/BytePacer.h"
-#include "serial/PacedSerialControl.h"
+#include "serial/PacedLine.h"
 #include "serial/SerialPortDevice.h"
 #include "serial/UartPacer.h"
 #include "serial/VirtualLine.h"
@@ -14,14 +14,14 @@ template <typename P> std::unique_ptr<Pacer> makePacer(double charactersPerSecon
 }
 } // namespace
 
-std::unique_ptr<PacedSerialControl> SerialLines::devices(Clock& clock, PortMap map)
+std::unique_ptr<PacedLine> SerialLines::devices(Clock& clock, PortMap map, ErrorReporter& reporter)
 {
-    return std::make_unique<PacedSerialControl>(
-        clock, std::make_unique<SerialPortDevice>(std::move(map)), &makePacer<UartPacer>);
+    return std::make_unique<PacedLine>(clock, std::make_unique<SerialPortDevice>(std::move(map)),
+                                       &makePacer<UartPacer>, reporter);
 }
 
-std::unique_ptr<PacedSerialControl> SerialLines::virtualLine(Clock& clock,
-                                                             std::unique_ptr<VirtualLine> line)
+std::unique_ptr<PacedLine> SerialLines::virtualLine(Clock& clock, std::unique_ptr<VirtualLine> line,
+                                                    ErrorReporter& reporter)
 {
-    return std::make_unique<PacedSerialControl>(clock, std::move(line), &makePacer<BytePacer>);
+    return std::make_unique<PacedLine>(clock, std::move(line), &makePacer<BytePacer>, reporter);
 }

@@ -5,7 +5,8 @@
 #include <memory>
 
 class Clock;
-class PacedSerialControl;
+class ErrorReporter;
+class PacedLine;
 class VirtualLine;
 
 // The two lines of the program, each a device with the pacer that suits it.
@@ -13,7 +14,8 @@ namespace SerialLines
 {
 // Serial devices through QSerialPort: their UART paces the bytes, so whole lines are handed
 // over just ahead of the wire.
-std::unique_ptr<PacedSerialControl> devices(Clock& clock, PortMap map);
+std::unique_ptr<PacedLine> devices(Clock& clock, PortMap map, ErrorReporter& reporter);
 // The virtual line, which has no UART: its bytes are handed over one by one at the line rate.
-std::unique_ptr<PacedSerialControl> virtualLine(Clock& clock, std::unique_ptr<VirtualLine> line);
+std::unique_ptr<PacedLine> virtualLine(Clock& clock, std::unique_ptr<VirtualLine> line,
+                                       ErrorReporter& reporter);
 } // namespace SerialLines

@@ -60,7 +60,7 @@ void SerialPortDevice::refuse(qint16 port, const QString& reason) const
                          QStringLiteral("Cannot open %1: %2").arg(describe(port), reason));
 }
 
-void SerialPortDevice::open(qint16 port, const LineSettings& settings)
+void SerialPortDevice::open(qint16 port, const LineSettings& settings, Events& events)
 {
     m_device.setPortName(m_map.devicePath(port));
     if (!m_device.open(QIODevice::WriteOnly)) {
@@ -93,10 +93,12 @@ void SerialPortDevice::open(qint16 port, const LineSettings& settings)
         refuse(port, QStringLiteral("the line settings cannot be set: %1").arg(reason));
     }
     m_port = port;
+    m_events = &events;
 }
 
 void SerialPortDevice::close()
 {
+    m_events = nullptr;
     if (!m_device.isOpen())
         return;
     // What the device was handed is finished: the UART sends it.
@@ -116,5 +118,6 @@ void SerialPortDevice::onError(QSerialPort::SerialPortError error)
         return;
     const QString reason = m_device.errorString();
     m_device.clearError();
-    gone(QStringLiteral("%1 went away: %2").arg(describe(m_port), reason));
+    if (m_events)
+        m_events->gone(QStringLiteral("%1 went away: %2").arg(describe(m_port), reason));
 }

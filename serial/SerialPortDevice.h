@@ -16,7 +16,7 @@ public:
     explicit SerialPortDevice(PortMap map);
     ~SerialPortDevice() override;
 
-    void open(qint16 port, const LineSettings& settings) override;
+    void open(qint16 port, const LineSettings& settings, Events& events) override;
     void close() override;
     void deliver(const QByteArray& bytes) override;
     QString describe(qint16 port) const override;
@@ -28,4 +28,5 @@ private:
     PortMap m_map;
     QSerialPort m_device;
     qint16 m_port = 0;
+    Events* m_events = nullptr; // while open
 };

@@ -1,16 +1,16 @@
 #include "serial/UartPacer.h"
 
-QByteArray UartPacer::takeDue(qint64 nowNs)
+QByteArray UartPacer::takeDue(Ns now)
 {
     QByteArray due;
-    while (!isEmpty() && headStartOf(headSent()) <= nowNs + leadNs)
+    while (!isEmpty() && headStartOf(headSent()) <= now + lead)
         due += releaseHead(headSize() - headSent());
     return due;
 }
 
-std::optional<qint64> UartPacer::nextDueNs() const
+std::optional<Pacer::Ns> UartPacer::nextDue() const
 {
     if (isEmpty())
         return std::nullopt;
-    return headStartOf(headSent()) - leadNs;
+    return headStartOf(headSent()) - lead;
 }

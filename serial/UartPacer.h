@@ -9,12 +9,12 @@
 class UartPacer final : public Pacer
 {
 public:
-    static constexpr qint64 leadNs = 20'000'000;
+    static constexpr Ns lead = std::chrono::milliseconds(20);
 
     using Pacer::Pacer;
 
-    QByteArray takeDue(qint64 nowNs) override;
+    QByteArray takeDue(Ns now) override;
 
 protected:
-    std::optional<qint64> nextDueNs() const override;
+    std::optional<Ns> nextDue() const override;
 };

@@ -1,16 +1,18 @@
 #pragma once
 
 #include "core/LineSettings.h"
+#include "serial/ReceiverCheck.h"
 #include "serial/SerialDevice.h"
 
 #include <QString>
 
-#include <functional>
+#include <chrono>
 #include <memory>
 #include <optional>
 
 class Alarm;
 class Clock;
+class ErrorReporter;
 
 // The built-in virtual line: a pseudo-terminal pair. The tool holds the master side and writes;
 // a monitoring application (or `cat`) opens the slave side, or a symbolic link to it, as its
@@ -24,22 +26,27 @@ class Clock;
 // Unlike a wire, a pseudo-terminal carries the bytes whatever speed its reader has set, so a
 // receiver set up wrong would go unseen: the line looks at the settings its reader has set
 // (every 100 ms: the speed and the stop bits, which the master side shows; the pair is always 8
-// data bits without parity) and tells of each change.
+// data bits without parity) and has each change checked against what it sends (ReceiverCheck).
 class VirtualLine final : public SerialDevice
 {
 public:
     // Creates the pair, and the link to it when `link` is not empty (replacing an existing
     // link, never a file that is not one). Throws UsageError when it cannot (no pseudo-terminals
-    // on this system, a link that cannot be made).
-    static std::unique_ptr<VirtualLine> create(Clock& clock, const QString& link);
+    // to be had, a link that cannot be made). A receiver set up wrong is told to `reporter`.
+    static std::unique_ptr<VirtualLine> create(Clock& clock, const QString& link,
+                                               ErrorReporter& reporter);
     ~VirtualLine() override;
     VirtualLine(const VirtualLine&) = delete;
     VirtualLine& operator=(const VirtualLine&) = delete;
 
     const QString& path() const { return m_path; }
 
-    // The line exists for the program's whole life: opening it only lets writes through.
-    void open(qint16, const LineSettings&) override {}
+    // The line exists for the program's whole life and never goes away: opening it only sets
+    // what the reader is held against.
+    void open(qint16, const LineSettings& settings, Events&) override
+    {
+        m_check.lineSends(settings);
+    }
     void close() override {}
     // Hands the bytes to the reader, if there is one; never blocks. Whether there is one is
     // looked at every 50 ms at most (a reader that comes sees the line from then on).
@@ -53,14 +60,9 @@ public:
 
     // The settings the reader has set, as last looked at; nothing while there is no reader.
     const std::optional<LineSettings>& receiver() const { return m_receiver; }
-    // Told when a reader comes, and whenever it sets the line up anew.
-    void setReceiverHandler(std::function<void(const LineSettings&)> handler)
-    {
-        m_receiverHandler = std::move(handler);
-    }
 
 private:
-    VirtualLine(Clock& clock, int master, QString path, QString link);
+    VirtualLine(Clock& clock, int master, QString path, QString link, ErrorReporter& reporter);
     void discardInput();
     void lookAtReceiver();
     void discardUnread();
@@ -71,8 +73,8 @@ private:
     QString m_link;
     qint64 m_lost = 0;
     bool m_hadReader = false;
-    qint64 m_lookedAtNs = -1;
+    std::optional<std::chrono::nanoseconds> m_lookedAt;
     std::optional<LineSettings> m_receiver;
-    std::function<void(const LineSettings&)> m_receiverHandler;
+    ReceiverCheck m_check;
     std::unique_ptr<Alarm> m_receiverLook;
 };

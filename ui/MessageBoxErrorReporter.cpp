@@ -1,5 +1,6 @@
 #include "ui/MessageBoxErrorReporter.h"
 
+#include "ui/MainWindow.h"
 #include "ui/MessageBox.h"
 
 void MessageBoxErrorReporter::report(Severity severity, const QString& action,
@@ -9,7 +10,8 @@ void MessageBoxErrorReporter::report(Severity severity, const QString& action,
     if (m_showing)
         return;
     m_showing = true;
-    showMessageBox(m_parent, QLatin1String(title), action + QLatin1String(": ") + message,
+    showMessageBox(m_parent, QLatin1String(MainWindow::caption),
+                   action + QLatin1String(": ") + message,
                    severity == Severity::Error ? QMessageBox::Warning : QMessageBox::Information);
     m_showing = false;
 }

@@ -6,13 +6,11 @@
 #include <QWidget>
 
 // Passes every error and notice on to the reporter beneath (standard error), then shows it to
-// the operator in a modal message box titled "DRYX PLC Test", one at a time. One that arrives
-// while a box is open is not stacked on it: standard error is all it gets.
+// the operator in a modal message box titled with the window's caption, one at a time. One that
+// arrives while a box is open is not stacked on it: standard error is all it gets.
 class MessageBoxErrorReporter : public ErrorReporter
 {
 public:
-    static constexpr const char* title = "DRYX PLC Test";
-
     explicit MessageBoxErrorReporter(ErrorReporter& beneath, QWidget* parent = nullptr)
         : m_beneath(beneath), m_parent(parent)
     {

@@ -1,5 +1,6 @@
 // The headless program's pieces: options, commands, `show` and the tick trace, on the core in
 // virtual time with a recording port.
+#include "app/ActionLog.h"
 #include "app/CommandInterpreter.h"
 #include "app/FormStatePrinter.h"
 #include "app/Options.h"
@@ -261,15 +262,15 @@ private slots:
         Rig rig;
         rig.run(QStringLiteral("set points 10"));
         rig.run(QStringLiteral("Start"));
-        QCOMPARE(rig.sim.port.opened, QList<qint16>{1});
+        QCOMPARE(rig.sim.line.opened, QList<qint16>{1});
         rig.sim.clock.advanceTo(1000ms);
         rig.run(QStringLiteral("alarm 2"));
         rig.sim.clock.advanceTo(1500ms);
         rig.run(QStringLiteral(" stop "));
         rig.sim.clock.advanceTo(3000ms);
-        QCOMPARE(rig.sim.port.closes, 1);
+        QCOMPARE(rig.sim.line.closes, 1);
         const QByteArray values = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n";
-        QCOMPARE(rig.sim.port.allBytes(),
+        QCOMPARE(rig.sim.line.allBytes(),
                  values + "0\r\n0\r\n63536\r\n" + values + "0\r\n1\r\n63536\r\n");
         rig.run(QStringLiteral("show"));
         const QString shown = rig.takeOut();
@@ -311,7 +312,7 @@ private slots:
         rig.run(command);
         QCOMPARE(rig.takeErrors().join(QLatin1Char('\n')), error);
         QCOMPARE(rig.takeOut(), QString());
-        QVERIFY(rig.sim.port.opened.isEmpty());
+        QVERIFY(rig.sim.line.opened.isEmpty());
         QCOMPARE(rig.sim.form.AlarmState(1), qint16(0));
     }
 
@@ -358,7 +359,7 @@ private slots:
         rig.run(QStringLiteral("start"));
         rig.run(QStringLiteral("QUIT"));
         QCOMPARE(rig.quits, 1);
-        QCOMPARE(rig.sim.port.closes, 0);
+        QCOMPARE(rig.sim.line.closes, 0);
         QVERIFY(rig.sim.form.MSComm1.portOpen());
     }
 
@@ -370,11 +371,9 @@ private slots:
         Rig rig; // two points a page (1 K-Tron feeder), one 6B module, two alarms
         {
             RunRecord record(path);
-            rig.sim.simulator.setActionLog([&](const QString& action) { record.action(action); });
-            rig.sim.simulator.setTickTrace(
-                [&](qint64 ms, const Timer& timer, const TickRecord& tick) {
-                    record.tick(ms, timer, tick);
-                });
+            ActionLog actions(record);
+            rig.sim.simulator.addObserver(&record);
+            rig.sim.simulator.addObserver(&actions);
             rig.sim.clock.advanceTo(333ms); // Start at 333 ms: the record counts from it
             rig.run(QStringLiteral("start"));
             rig.run(QStringLiteral("set Text8 END"));
@@ -384,6 +383,8 @@ private slots:
             rig.run(QStringLiteral("alarm 2"));
             rig.sim.clock.advanceTo(1900ms);
             rig.run(QStringLiteral("stop"));
+            rig.sim.simulator.removeObserver(&record);
+            rig.sim.simulator.removeObserver(&actions);
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -416,12 +417,14 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("run.log"));
         {
+            using namespace std::chrono_literals;
             RunRecord record(path);
-            SimulatorRig rig;
-            record.tick(1500, rig.form.Timer3, TickRecord{{"11\r\n"}, false, true, 4});
-            record.tick(1510, rig.form.Timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9});
-            record.tick(2010, rig.form.Timer1, TickRecord{{"1\r\n"}, false, false, 3});
-            record.tick(2020, rig.form.Timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6});
+            const TimerRole& timer3 = TimerRoles::of(3);
+            const TimerRole& timer1 = TimerRoles::of(1);
+            record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4});
+            record.ticked(1510ms, timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9});
+            record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3});
+            record.ticked(2020ms, timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

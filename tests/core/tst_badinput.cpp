@@ -1,7 +1,7 @@
 // What an operator or a broken setup may hand the tool, class by class, and exactly what comes
 // of it: in every entry field, in every setup key, in the setup file itself.
 #include "core/EntryChecks.h"
-#include "core/IniFileSettingsStore.h"
+#include "platform/IniFileSettingsStore.h"
 #include "tests/support/SimulatorRig.h"
 
 #include <QTemporaryDir>
@@ -13,8 +13,8 @@ Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace
 {
-using Fields = QList<int>;
-const Fields checkedFields{1, 2, 3, 4, 6, 7, 8};
+using FieldNumbers = QList<int>;
+const FieldNumbers checkedFields{1, 2, 3, 4, 6, 7, 8};
 
 // The limits each field is to hold, written out here as the operator reads them off the
 // message boxes, as an independent account of what the checks must do.
@@ -56,12 +56,12 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<Fields>("accepting");
+        QTest::addColumn<FieldNumbers>("accepting");
         const auto row = [](const char* name, const char* locale, const QString& text,
-                            const Fields& accepting) {
+                            const FieldNumbers& accepting) {
             QTest::newRow(name) << QString::fromLatin1(locale) << text << accepting;
         };
-        const Fields none{};
+        const FieldNumbers none{};
         row("empty", "C", QString(), none);
         row("blanks only", "C", QStringLiteral("   "), none);
         row("letters", "C", QStringLiteral("abc"), none);
@@ -107,7 +107,7 @@ private slots:
     {
         QFETCH(QString, locale);
         QFETCH(QString, text);
-        QFETCH(Fields, accepting);
+        QFETCH(FieldNumbers, accepting);
         const Conversions rules(localeNamed(locale));
         const EntryChecks checks(rules);
         for (const int field : checkedFields) {
@@ -298,7 +298,7 @@ private slots:
         QCOMPARE(rig.form.Text8.text(), stored);
         QVERIFY(rig.simulator.Command1_Click());
         rig.clock.advanceTo(1000ms);
-        QCOMPARE(rig.port.writes.last().bytes, line);
+        QCOMPARE(rig.line.writes.last().bytes, line);
         QCOMPARE(rig.reporter.reports, reports);
     }
 

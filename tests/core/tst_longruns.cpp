@@ -7,8 +7,9 @@
 #include "core/TimerFacility.h"
 #include "core/VirtualClock.h"
 #include "serial/BytePacer.h"
-#include "serial/PacedSerialControl.h"
+#include "serial/PacedLine.h"
 #include "tests/support/RecordingReporter.h"
+#include "tests/support/TickListener.h"
 
 #include <QtTest>
 
@@ -57,7 +58,7 @@ public:
     qint64 raised = 0; // with alarm 1 raised
     QByteArray pending;
 
-    void open(qint16, const LineSettings&) override {}
+    void open(qint16, const LineSettings&, Events&) override {}
     void close() override {}
     void deliver(const QByteArray& bytes) override
     {
@@ -93,14 +94,19 @@ struct DayRig {
     VirtualClock clock;
     TimerFacility timers{clock};
     CheckingDevice* device = new CheckingDevice;
-    PacedSerialControl port{clock, std::unique_ptr<SerialDevice>(device),
-                            [](double cps) { return std::make_unique<BytePacer>(cps); }};
-    MapSettingsStore store;
     RecordingReporter reporter;
+    PacedLine& line = *new PacedLine(
+        clock, std::unique_ptr<SerialDevice>(device),
+        [](double cps) { return std::make_unique<BytePacer>(cps); }, reporter); // the port's
+    SerialControl port{std::unique_ptr<SerialLine>(&line)};
+    MapSettingsStore store;
     Conversions rules{QLocale::c()};
     Form1 form{timers, port};
     Simulator simulator{form, store, timers, reporter, rules};
     qint64 closedAndSent = 0;
+    TickListener sent{[this](auto, const TimerRole&, const TickRecord& tick) {
+        closedAndSent += tick.closedDataString && tick.sent ? 1 : 0;
+    }};
 
     explicit DayRig(bool twoPage)
     {
@@ -113,9 +119,7 @@ struct DayRig {
                       QLatin1String(text));
         simulator.Form_Load();
         form.Text4.setText(twoPage ? QStringLiteral("2") : QStringLiteral("1"));
-        simulator.setTickTrace([this](qint64, const Timer&, const TickRecord& tick) {
-            closedAndSent += tick.closedDataString && tick.sent ? 1 : 0;
-        });
+        simulator.addObserver(&sent);
     }
 };
 
@@ -168,8 +172,8 @@ private slots:
         // Alarm 1 travels in one-page data strings of the first data set only.
         QCOMPARE(rig.device->raised > 0, !twoPage);
         QCOMPARE(rig.device->pending, QByteArray());
-        QCOMPARE(rig.port.dataStringsLeftOut(), 0);
-        QCOMPARE(rig.port.queuedBytes(), 0);
+        QCOMPARE(rig.line.dataStringsLeftOut(), 0);
+        QCOMPARE(rig.line.feed().queuedBytes(), 0);
         QCOMPARE(rig.reporter.reports, QStringList());
 #ifdef __SANITIZE_ADDRESS__ // the sanitizer keeps its own heap
         Q_UNUSED(heapAfterAnHour);

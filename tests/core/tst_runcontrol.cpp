@@ -46,7 +46,7 @@ void RunControlTest::startLightsOpensAndStartsOnePair()
     QCOMPARE(rig.form.Shape5.borderColor(), Colours::black);
     QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedDim);
     QVERIFY(rig.form.MSComm1.portOpen());
-    QCOMPARE(rig.port.opened, QList<qint16>{3});
+    QCOMPARE(rig.line.opened, QList<qint16>{3});
     QCOMPARE(rig.form.MSComm1.settings(), QStringLiteral("9600,N,8,1"));
     QCOMPARE(rig.form.timer(running[0]).interval(), 1000);
     QCOMPARE(rig.form.timer(running[1]).interval(), 5000);
@@ -54,9 +54,9 @@ void RunControlTest::startLightsOpensAndStartsOnePair()
         if (!running.contains(t))
             QCOMPARE(rig.form.timer(t).interval(), 0); // enabled, but never ticking
     rig.clock.advanceTo(999ms);
-    QVERIFY(rig.port.writes.isEmpty());
+    QVERIFY(rig.line.writes.isEmpty());
     rig.clock.advanceTo(1000ms);
-    QVERIFY(!rig.port.writes.isEmpty());
+    QVERIFY(!rig.line.writes.isEmpty());
     QVERIFY(rig.reporter.reports.isEmpty());
 }
 
@@ -71,7 +71,7 @@ void RunControlTest::stopDarkensHaltsAndCloses()
     QCOMPARE(rig.form.Shape5.fillColor(), Colours::runningStopped);
     QCOMPARE(rig.form.Shape5.borderColor(), Colours::black); // stays as Start set it
     QVERIFY(!rig.form.MSComm1.portOpen());
-    QCOMPARE(rig.port.closes, 1);
+    QCOMPARE(rig.line.closes, 1);
     for (int t = 1; t <= 6; ++t)
         QVERIFY(!rig.form.timer(t).enabled());
     QCOMPARE(rig.form.Timer4.interval(), 500); // intervals are left as they were
@@ -89,7 +89,7 @@ void RunControlTest::stopWithThePortClosedLeavesItAlone()
     QVERIFY(rig.simulator.Command1_Click());
     QVERIFY(rig.simulator.Command3_Click());
     QVERIFY(rig.simulator.Command3_Click()); // the second Stop
-    QCOMPARE(rig.port.closes, 1);
+    QCOMPARE(rig.line.closes, 1);
     QVERIFY(rig.reporter.reports.isEmpty());
 }
 
@@ -101,9 +101,9 @@ void RunControlTest::startAfterStopUsesTheNewPortNumber()
     rig.form.Text7.setText("7");
     rig.clock.advanceTo(10000ms);
     QVERIFY(rig.simulator.Command1_Click());
-    QCOMPARE(rig.port.opened, (QList<qint16>{1, 7}));
+    QCOMPARE(rig.line.opened, (QList<qint16>{1, 7}));
     rig.clock.advanceTo(11000ms);
-    QCOMPARE(rig.port.writes.first().atMs, 11000);
+    QCOMPARE(rig.line.writes.first().atMs, 11000);
 }
 
 void RunControlTest::failedStartLeavesEverythingAsItWas_data()
@@ -138,18 +138,18 @@ void RunControlTest::failedStartLeavesEverythingAsItWas()
     SimulatorRig rig;
     rig.form.Text7.setText(comPort);
     rig.form.Text4.setText(pages);
-    rig.port.refuseOpen = portRefuses;
+    rig.line.refuseOpen = portRefuses;
     QVERIFY(!rig.simulator.Command1_Click());
     QCOMPARE(rig.reporter.reports, QStringList{report});
     QCOMPARE(rig.form.Shape5.fillColor(), Colours::runningDark);
     QCOMPARE(rig.form.Shape5.borderColor(), Colours::lightGrey);
     QCOMPARE(rig.form.Shape1.fillColor(), Colours::stoppedLit);
     QVERIFY(!rig.form.MSComm1.portOpen());
-    QCOMPARE(rig.port.closes, rig.port.opened.size()); // opened at most to be closed again
+    QCOMPARE(rig.line.closes, rig.line.opened.size()); // opened at most to be closed again
     for (int t = 1; t <= 6; ++t)
         QCOMPARE(rig.form.timer(t).interval(), 0);
     rig.clock.advanceTo(20000ms);
-    QVERIFY(rig.port.writes.isEmpty());
+    QVERIFY(rig.line.writes.isEmpty());
 }
 
 void RunControlTest::startWhileRunningIsRefusedAndTheRunGoesOn()
@@ -178,19 +178,17 @@ void RunControlTest::lineFailureStopsTheRunOnce()
 {
     SimulatorRig rig;
     QVERIFY(rig.simulator.Command1_Click());
-    rig.form.MSComm1.setLineFailureHandler(
-        [&rig](const QString& reason) { rig.simulator.lineFailed(reason); });
     rig.clock.advanceTo(1000ms);
-    rig.port.failDevice(QStringLiteral("Com Port 1 (/dev/ttyS0) went away"));
+    rig.line.giveOut(QStringLiteral("Com Port 1 (/dev/ttyS0) went away"));
     QCOMPARE(rig.reporter.reports,
              QStringList{"Data transmission: Com Port 1 (/dev/ttyS0) went away; the run has been "
                          "stopped (port refused)"});
     QVERIFY(!rig.form.MSComm1.portOpen());
-    QCOMPARE(rig.port.closes, 0); // the device was gone already
+    QCOMPARE(rig.line.closes, 0); // the device was gone already
     QCOMPARE(rig.form.Shape5.fillColor(), Colours::runningStopped);
-    const qsizetype sent = rig.port.writes.size();
+    const qsizetype sent = rig.line.writes.size();
     rig.clock.advanceTo(20000ms);
-    QCOMPARE(rig.port.writes.size(), sent);
+    QCOMPARE(rig.line.writes.size(), sent);
     QCOMPARE(rig.reporter.reports.size(), 1);
     QVERIFY(rig.simulator.Command1_Click()); // the device is back
     QVERIFY(rig.form.MSComm1.portOpen());
@@ -209,7 +207,7 @@ void RunControlTest::alarmButtonsToggle()
     QVERIFY(rig.simulator.Command4_Click(3));
     QCOMPARE(int(rig.form.AlarmState(3)), 0);
     QCOMPARE(rig.form.Shape3(3).fillColor(), Colours::alarmClear);
-    QVERIFY(rig.port.writes.isEmpty()); // a click sends nothing
+    QVERIFY(rig.line.writes.isEmpty()); // a click sends nothing
 }
 
 void RunControlTest::alarmButtonsBeyondTheFourthChangeNothing()

@@ -228,7 +228,7 @@ void StartupTest::leavesTheOtherFieldsAsCreated()
     QVERIFY(!rig.form.MSComm1.portOpen());
     // Every timer enabled with interval 0: a long wait brings no tick.
     rig.clock.advanceTo(60000ms);
-    QVERIFY(rig.port.writes.isEmpty());
+    QVERIFY(rig.line.writes.isEmpty());
     for (int t = 1; t <= 6; ++t) {
         QVERIFY(rig.form.timer(t).enabled());
         QCOMPARE(rig.form.timer(t).interval(), 0);

@@ -1,11 +1,12 @@
 #include "core/Dispatcher.h"
-#include "core/PreciseClock.h"
 #include "core/TimerSchedule.h"
+#include "platform/MonotonicClock.h"
 #include "tests/support/SimulatorRig.h"
 
 #include <QtTest>
 
 using namespace std::chrono_literals;
+using Ms = std::chrono::milliseconds;
 
 // The timers' rules: when ticks come, in which order, after stalls; and how errors from
 // handlers reach the operator.
@@ -31,12 +32,12 @@ void TimersTest::restartRule()
 {
     VirtualClock clock;
     TimerFacility timers(clock);
-    RecordingPort port(clock);
+    SerialControl port(std::make_unique<RecordingLine>(clock));
     Form1 form(timers, port);
     QList<qint64> ticks;
     timers.setTickHandler([&](int timer) {
         if (timer == 2)
-            ticks.append(clock.nowMs());
+            ticks.append(clock.nowMs().count());
     });
     clock.advanceTo(1000ms);
     QVERIFY(ticks.isEmpty()); // enabled, interval 0: no tick
@@ -64,7 +65,7 @@ void TimersTest::negativeIntervalIsRefused()
 {
     VirtualClock clock;
     TimerFacility timers(clock);
-    RecordingPort port(clock);
+    SerialControl port(std::make_unique<RecordingLine>(clock));
     Form1 form(timers, port);
     form.Timer3.setInterval(10);
     try {
@@ -84,9 +85,9 @@ void TimersTest::ticksDueTogetherGoInTimerOrder()
     TimerFacility timers(clock);
     QList<int> order;
     timers.setTickHandler([&](int timer) { order.append(timer); });
-    timers.restart(6, 100);
-    timers.restart(4, 100);
-    timers.restart(1, 50);
+    timers.restart(6, 100ms);
+    timers.restart(4, 100ms);
+    timers.restart(1, 50ms);
     clock.advanceTo(100ms);
     QCOMPARE(order, (QList<int>{1, 1, 4, 6}));
 }
@@ -112,16 +113,16 @@ void TimersTest::restartDuringATickCountsFromItsDueTime()
     QFETCH(qint64, handledAt);
     QFETCH(qint64, nextDue);
     TimerSchedule schedule;
-    qint64 now = handledAt;
+    Ms now(handledAt);
     QList<qint64> dueTimes;
     schedule.setTickHandler([&](int timer) {
-        dueTimes.append(schedule.dispatchDue().value_or(-1));
+        dueTimes.append(schedule.dispatchDue().value_or(Ms(-1)).count());
         if (dueTimes.size() == 1)
-            schedule.restart(timer, interval, now); // as a transmitter rewrites its interval
+            schedule.restart(timer, Ms(interval), now); // as a transmitter rewrites its interval
         else
             schedule.stop(timer);
     });
-    schedule.restart(4, 1000, 0);
+    schedule.restart(4, 1000ms, 0ms);
     schedule.deliverDue(now, [&] { return now; }); // with the next tick, if due by now
     if (dueTimes.size() == 1 && schedule.nextDue()) {
         now = *schedule.nextDue();
@@ -134,26 +135,26 @@ void TimersTest::aStallBringsNoBurstOfTicks()
 {
     TimerSchedule schedule;
     int ticks = 0;
-    qint64 now = 0;
+    Ms now = 0ms;
     schedule.setTickHandler([&](int) { ++ticks; });
-    schedule.restart(2, 500, 0);
-    now = 2600; // the machine stalled for four intervals
+    schedule.restart(2, 500ms, 0ms);
+    now = 2600ms; // the machine stalled for four intervals
     schedule.deliverDue(now, [&] { return now; });
     QCOMPARE(ticks, 1);
-    QCOMPARE(schedule.nextDue(), std::optional<qint64>(3100));
+    QCOMPARE(schedule.nextDue(), std::optional<Ms>(3100ms));
 
     // A restart made by a tick handled that late counts from the moment it is handled.
     TimerSchedule restarting;
-    restarting.setTickHandler([&](int timer) { restarting.restart(timer, 500, now); });
-    restarting.restart(4, 500, 0);
-    now = 1800;
+    restarting.setTickHandler([&](int timer) { restarting.restart(timer, 500ms, now); });
+    restarting.restart(4, 500ms, 0ms);
+    now = 1800ms;
     restarting.deliverDue(now, [&] { return now; });
-    QCOMPARE(restarting.nextDue(), std::optional<qint64>(2300));
+    QCOMPARE(restarting.nextDue(), std::optional<Ms>(2300ms));
 }
 
 void TimersTest::eventLoopDeliversTicksInOrder()
 {
-    PreciseClock clock;
+    MonotonicClock clock;
     TimerFacility facility(clock);
     QList<int> order;
     facility.setTickHandler([&](int timer) {
@@ -161,8 +162,8 @@ void TimersTest::eventLoopDeliversTicksInOrder()
         if (timer == 4 && order.count(4) == 3)
             facility.stop(4);
     });
-    facility.restart(4, 5);
-    facility.restart(2, 40);
+    facility.restart(4, 5ms);
+    facility.restart(2, 40ms);
     QTRY_VERIFY_WITH_TIMEOUT(order.contains(2), 5000);
     facility.stop(2);
     QCOMPARE(order, (QList<int>{4, 4, 4, 2}));
@@ -170,7 +171,7 @@ void TimersTest::eventLoopDeliversTicksInOrder()
 
 void TimersTest::ticksGoOnInsideANestedEventLoop()
 {
-    PreciseClock clock;
+    MonotonicClock clock;
     TimerFacility facility(clock);
     int switches = 0;
     bool boxOpen = false;
@@ -194,8 +195,8 @@ void TimersTest::ticksGoOnInsideANestedEventLoop()
         box.exec();
         boxOpen = false;
     });
-    facility.restart(1, 1);
-    facility.restart(2, 10);
+    facility.restart(1, 1ms);
+    facility.restart(2, 10ms);
     QTRY_VERIFY_WITH_TIMEOUT(!boxOpen && switches >= 3, 6000);
     facility.stop(2);
     QVERIFY(switchesWhileOpen >= 3);
@@ -203,24 +204,24 @@ void TimersTest::ticksGoOnInsideANestedEventLoop()
 
 void TimersTest::alarmRingsNeverBeforeItsMoment()
 {
-    PreciseClock clock;
-    QList<qint64> rangAt;
-    const std::unique_ptr<Alarm> alarm = clock.makeAlarm([&] { rangAt.append(clock.nowNs()); });
-    const qint64 moment = clock.nowNs() + 20000000;
+    MonotonicClock clock;
+    QList<std::chrono::nanoseconds> rangAt;
+    const std::unique_ptr<Alarm> alarm = clock.makeAlarm([&] { rangAt.append(clock.now()); });
+    const std::chrono::nanoseconds moment = clock.now() + 20ms;
     alarm->set(moment);
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 1, 5000);
     QVERIFY(rangAt[0] >= moment);
 
-    alarm->set(clock.nowNs() - 1000000); // a moment already past rings at once
+    alarm->set(clock.now() - 1ms); // a moment already past rings at once
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 2, 5000);
 
-    alarm->set(clock.nowNs() + 30000000);
-    alarm->set(clock.nowNs() + 60000000); // a new setting replaces the last
-    const qint64 replaced = clock.nowNs() + 59000000;
+    alarm->set(clock.now() + 30ms);
+    alarm->set(clock.now() + 60ms); // a new setting replaces the last
+    const std::chrono::nanoseconds replaced = clock.now() + 59ms;
     QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 3, 5000);
     QVERIFY(rangAt[2] >= replaced);
 
-    alarm->set(clock.nowNs() + 10000000);
+    alarm->set(clock.now() + 10ms);
     alarm->cancel();
     QTest::qWait(50);
     QCOMPARE(rangAt.size(), 3);
@@ -232,29 +233,29 @@ void TimersTest::virtualClockRingsInTimeOrderAtEachMoment()
     QStringList rings;
     std::unique_ptr<Alarm> b;
     const auto note = [&](const char* name) {
-        rings.append(QStringLiteral("%1@%2").arg(QLatin1String(name)).arg(clock.nowNs()));
+        rings.append(QStringLiteral("%1@%2").arg(QLatin1String(name)).arg(clock.now().count()));
     };
     const std::unique_ptr<Alarm> a = clock.makeAlarm([&] {
         note("a");
-        b->set(clock.nowNs()); // set for the moment itself: rings in this advance, after a
+        b->set(clock.now()); // set for the moment itself: rings in this advance, after a
     });
     b = clock.makeAlarm([&] { note("b"); });
     const std::unique_ptr<Alarm> c = clock.makeAlarm([&] { note("c"); });
     const std::unique_ptr<Alarm> d = clock.makeAlarm([&] { note("d"); });
-    c->set(300);
-    a->set(300); // due with c, set after it: rings after it
-    d->set(1000);
+    c->set(300ns);
+    a->set(300ns); // due with c, set after it: rings after it
+    d->set(1000ns);
     d->cancel();
     clock.advanceTo(299ns);
     QVERIFY(rings.isEmpty());
     clock.advanceTo(2us);
     QCOMPARE(rings, QStringList({"c@300", "a@300", "b@300"}));
-    QCOMPARE(clock.nowNs(), 2000);
-    c->set(5); // a moment already past rings at the next advance, at the clock's moment
+    QCOMPARE(clock.now(), 2000ns);
+    c->set(5ns); // a moment already past rings at the next advance, at the clock's moment
     clock.advanceBy(0ns);
     QCOMPARE(rings.last(), QStringLiteral("c@2000"));
     clock.advanceTo(1us); // time never goes back
-    QCOMPARE(clock.nowNs(), 2000);
+    QCOMPARE(clock.now(), 2000ns);
 }
 
 void TimersTest::operatorErrorsAreAlwaysReported()

@@ -105,8 +105,8 @@ void TransmissionTest::wireFormat()
         transmitters.Timer5_Timer();
         break;
     }
-    QCOMPARE(rig.port.allBytes(), bytes);
-    QCOMPARE(rig.port.allBytes().size(), bytes.size()); // 22, 25, 9, 22, 12, 25
+    QCOMPARE(rig.line.allBytes(), bytes);
+    QCOMPARE(rig.line.allBytes().size(), bytes.size()); // 22, 25, 9, 22, 12, 25
 }
 
 void TransmissionTest::oneWritePerLine()
@@ -115,11 +115,11 @@ void TransmissionTest::oneWritePerLine()
     rig.form.Text8.setText("");
     QVERIFY(rig.simulator.Command1_Click());
     rig.clock.advanceTo(1000ms);
-    QCOMPARE(rig.port.writes.size(), 30 + 1 + 1);
-    for (const RecordingPort::Write& write : rig.port.writes)
+    QCOMPARE(rig.line.writes.size(), 30 + 1 + 1);
+    for (const RecordingLine::Write& write : rig.line.writes)
         QVERIFY(write.bytes.endsWith("\r\n") && write.bytes.count('\n') == 1);
     // An empty terminator is CR LF alone.
-    QCOMPARE(rig.port.writes.last().bytes, QByteArray("\r\n"));
+    QCOMPARE(rig.line.writes.last().bytes, QByteArray("\r\n"));
 }
 
 void TransmissionTest::onePageRunOf25Seconds()
@@ -148,7 +148,7 @@ void TransmissionTest::onePageRunOf25Seconds()
     QCOMPARE(rig.ticks().first().atMs, 1000);
     QCOMPARE(rig.ticks()[9].atMs, 5010);
     qsizetype firstDataString = 0; // 30 value lines, one alarm line, the terminator
-    for (const RecordingPort::Write& write : rig.port.writes)
+    for (const RecordingLine::Write& write : rig.line.writes)
         firstDataString += write.atMs == 1000 ? write.bytes.size() : 0;
     QCOMPARE(firstDataString, 121);
     QVERIFY(rig.reporter.reports.isEmpty());
@@ -327,9 +327,9 @@ void TransmissionTest::stopThenStartResumesTheSwitchCount()
     rig.clock.advanceTo(12000ms); // hand-over at 5000, hand-back at 10000
     QCOMPARE(int(rig.form.SwitchTicks()), 1);
     QVERIFY(rig.simulator.Command3_Click());
-    const qsizetype sent = rig.port.writes.size();
+    const qsizetype sent = rig.line.writes.size();
     rig.clock.advanceTo(20000ms);
-    QCOMPARE(rig.port.writes.size(), sent); // nothing after Stop
+    QCOMPARE(rig.line.writes.size(), sent); // nothing after Stop
     QVERIFY(rig.simulator.Command1_Click());
     QCOMPARE(int(rig.form.SwitchTicks()), 1);
     rig.clock.advanceTo(24999ms);
@@ -339,7 +339,7 @@ void TransmissionTest::stopThenStartResumesTheSwitchCount()
     QVERIFY(!rig.form.Timer4.enabled());
     QVERIFY(rig.form.Timer5.enabled());
     QCOMPARE(rig.ticks().at(rig.ticks().size() - 1).atMs, 25000); // Timer4's last tick
-    QCOMPARE(rig.port.opened, (QList<qint16>{1, 1}));
+    QCOMPARE(rig.line.opened, (QList<qint16>{1, 1}));
 }
 
 void TransmissionTest::failingTickIsReportedOnce()
@@ -352,7 +352,7 @@ void TransmissionTest::failingTickIsReportedOnce()
                                          "\"abc\" is not a number (type mismatch)");
     QCOMPARE(rig.reporter.reports, QStringList{error});
     // The interval is written before the page is read: the tick goes on coming.
-    QVERIFY(rig.port.writes.isEmpty());
+    QVERIFY(rig.line.writes.isEmpty());
     rig.form.Text1.setText("1");
     rig.clock.advanceTo(3500ms);
     QCOMPARE(rig.ticks().last(), (Tick{3500, {"1", "0", "63536"}}));
@@ -391,13 +391,13 @@ void TransmissionTest::sixteenBitLimits()
         rig.form.Text1.setText("1");
         rig.clock.advanceTo(5000ms);
         rig.form.Text1.setText(points);
-        rig.port.writes.clear();
+        rig.line.writes.clear();
         rig.reporter.reports.clear();
         rig.clock.advanceTo(5010ms);
     } else {
         rig.clock.advanceTo(1000ms);
     }
-    QCOMPARE(rig.port.writes.size(), lines);
+    QCOMPARE(rig.line.writes.size(), lines);
     QCOMPARE(rig.reporter.reports, QStringList{report});
 }
 

@@ -31,9 +31,9 @@ bool isQuit(const QString& line)
     return line.trimmed().compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0;
 }
 
-void checkWrites(const RecordingPort& port)
+void checkWrites(const RecordingLine& line)
 {
-    for (const RecordingPort::Write& write : port.writes) {
+    for (const RecordingLine::Write& write : line.writes) {
         if (!write.bytes.endsWith("\r\n"))
             Fuzz::fail("every write is a line ending in CR LF", QString::fromLatin1(write.bytes));
         if (write.bytes.count('\n') != 1 || write.bytes.count('\r') != 1)
@@ -80,6 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (...) {
         Fuzz::fail("an exception escaped", line);
     }
-    checkWrites(rig.port);
+    checkWrites(rig.line);
     return 0;
 }

@@ -1,5 +1,5 @@
 // The INI reader on any bytes, and on a setup written from them that must read back as written.
-#include "core/IniFileSettingsStore.h"
+#include "platform/IniFileSettingsStore.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <QHash>

@@ -2,16 +2,18 @@
 // strings go, and what happens when the device goes away, to the nanosecond and the byte.
 #include "core/Form1.h"
 #include "core/MapSettingsStore.h"
+#include "core/SerialControl.h"
 #include "core/Simulator.h"
 #include "core/TimerFacility.h"
 #include "core/VirtualClock.h"
 #include "serial/BytePacer.h"
 #include "serial/DataStringGate.h"
-#include "serial/PacedSerialControl.h"
+#include "serial/PacedLine.h"
 #include "serial/PortMap.h"
 #include "serial/UartPacer.h"
 #include "tests/support/RecordingDevice.h"
 #include "tests/support/RecordingReporter.h"
+#include "tests/support/TickListener.h"
 #include "tests/support/TickWriter.h"
 
 #include <QTest>
@@ -25,6 +27,7 @@ namespace
 constexpr double cps = 960.0; // 9600,N,8,1
 constexpr qint64 ms = 1'000'000;
 constexpr qint64 charNs = 1'041'667; // 1e9 / 960, rounded
+using Ns = std::chrono::nanoseconds;
 // The start of character k of a run that starts at 0.
 qint64 at(qint64 k)
 {
@@ -41,8 +44,11 @@ template <typename P> std::unique_ptr<Pacer> pacer(double charactersPerSecond)
 // A port on an in-memory device, in virtual time.
 template <typename P> struct LineRig {
     VirtualClock clock;
+    RecordingReporter reporter;
     RecordingDevice* device = new RecordingDevice(clock);
-    PacedSerialControl port{clock, std::unique_ptr<SerialDevice>(device), &pacer<P>};
+    PacedLine& line = *new PacedLine(clock, std::unique_ptr<SerialDevice>(device), &pacer<P>,
+                                     reporter); // owned by the port
+    SerialControl port{std::unique_ptr<SerialLine>(&line)};
 
     void open()
     {
@@ -64,30 +70,27 @@ template <typename P> struct LineRig {
 struct SimulatorOnLine {
     VirtualClock clock;
     TimerFacility timers{clock};
-    RecordingDevice* device = new RecordingDevice(clock);
-    PacedSerialControl port{clock, std::unique_ptr<SerialDevice>(device), &pacer<BytePacer>};
-    MapSettingsStore store;
     RecordingReporter reporter;
+    RecordingDevice* device = new RecordingDevice(clock);
+    PacedLine& line = *new PacedLine(clock, std::unique_ptr<SerialDevice>(device),
+                                     &pacer<BytePacer>, reporter); // owned by the port
+    SerialControl port{std::unique_ptr<SerialLine>(&line)};
+    MapSettingsStore store;
     Conversions rules{QLocale::c()};
     Form1 form{timers, port};
     Simulator simulator{form, store, timers, reporter, rules};
     QList<TickRecord> ticks;
     QStringList tickTimes; // "Timer4 1000", due time; "Timer4 3000 at 4100" for a late tick
+    TickListener listener{[this](std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                                 const TickRecord& tick) {
+        ticks.append(tick);
+        QString time = QStringLiteral("%1 %2").arg(timer.name()).arg(sinceStart.count());
+        if (clock.nowMs() != sinceStart) // times are since Start, which was at 0
+            time += QStringLiteral(" at %1").arg(clock.nowMs().count());
+        tickTimes.append(time);
+    }};
 
-    SimulatorOnLine()
-    {
-        port.setLineFailureHandler([this](const QString& reason) { simulator.lineFailed(reason); });
-        port.setNoticeHandler([this](const QString& notice) {
-            reporter.notice(QStringLiteral("Data transmission"), notice);
-        });
-        simulator.setTickTrace([this](qint64 ms, const Timer& timer, const TickRecord& tick) {
-            ticks.append(tick);
-            QString time = QStringLiteral("%1 %2").arg(timer.name()).arg(ms);
-            if (clock.nowMs() != ms) // times are since Start, which was at 0
-                time += QStringLiteral(" at %1").arg(clock.nowMs());
-            tickTimes.append(time);
-        });
-    }
+    SimulatorOnLine() { simulator.addObserver(&listener); }
 };
 
 // The device's bytes cut into data strings, each up to and including its terminator line, with
@@ -119,28 +122,28 @@ private slots:
     void bytesGoOneCharacterTimeApart()
     {
         BytePacer pacer(cps);
-        pacer.append("42\r\n", 0, true);
-        QCOMPARE(pacer.takeDue(0), QByteArray("4"));
-        QCOMPARE(pacer.takeDue(charNs - 1), QByteArray());
-        QCOMPARE(pacer.takeDue(charNs), QByteArray("2"));
-        QCOMPARE(pacer.takeDue(10 * ms), QByteArray("\r\n"));
+        pacer.append("42\r\n", Ns(0), true);
+        QCOMPARE(pacer.takeDue(Ns(0)), QByteArray("4"));
+        QCOMPARE(pacer.takeDue(Ns(charNs - 1)), QByteArray());
+        QCOMPARE(pacer.takeDue(Ns(charNs)), QByteArray("2"));
+        QCOMPARE(pacer.takeDue(Ns(10 * ms)), QByteArray("\r\n"));
         QVERIFY(pacer.isEmpty());
-        QCOMPARE(pacer.nextHandOverNs(10 * ms), std::nullopt);
+        QCOMPARE(pacer.nextHandOver(Ns(10 * ms)), std::nullopt);
     }
 
     void aLineWrittenWhileTheWireIsBusyFollowsTheOneBefore()
     {
         BytePacer pacer(cps);
-        pacer.append("1\r\n", 0, true);
-        pacer.append("2\r\n", 1 * ms, false); // the wire still has two characters to send
+        pacer.append("1\r\n", Ns(0), true);
+        pacer.append("2\r\n", Ns(1 * ms), false); // the wire still has two characters to send
         QCOMPARE(pacer.queuedBytes(), 6);
-        QCOMPARE(pacer.backlogBytes(1 * ms), 6); // 0.96 characters sent, six still owed
-        QCOMPARE(pacer.takeDue(at(3) - 1), QByteArray("1\r\n"));
-        QCOMPARE(pacer.takeDue(6 * charNs), QByteArray("2\r\n"));
-        QCOMPARE(pacer.backlogBytes(6 * charNs), 0);
-        pacer.append("7\r\n", 500 * ms, true); // on an idle wire: at once
-        QCOMPARE(pacer.backlogBytes(500 * ms), 3);
-        QCOMPARE(pacer.takeDue(500 * ms), QByteArray("7"));
+        QCOMPARE(pacer.backlogBytes(Ns(1 * ms)), 6); // 0.96 characters sent, six still owed
+        QCOMPARE(pacer.takeDue(Ns(at(3) - 1)), QByteArray("1\r\n"));
+        QCOMPARE(pacer.takeDue(Ns(6 * charNs)), QByteArray("2\r\n"));
+        QCOMPARE(pacer.backlogBytes(Ns(6 * charNs)), 0);
+        pacer.append("7\r\n", Ns(500 * ms), true); // on an idle wire: at once
+        QCOMPARE(pacer.backlogBytes(Ns(500 * ms)), 3);
+        QCOMPARE(pacer.takeDue(Ns(500 * ms)), QByteArray("7"));
     }
 
     // Bytes go to the device a few at a time, 16 ms apart, except that a data string's first
@@ -148,52 +151,52 @@ private slots:
     void handOversAreBatchedButDataStringsStartOnTime()
     {
         BytePacer pacer(cps);
-        pacer.append("1\r\n2\r\n", 0, true);
-        QCOMPARE(pacer.takeDue(0), QByteArray("1"));
-        QCOMPARE(pacer.nextHandOverNs(0), std::optional<qint64>(16 * ms));
-        pacer.append("63536\r\n", 0, true); // starts at character 6, 6.25 ms
-        QCOMPARE(pacer.nextHandOverNs(0), std::optional<qint64>(at(6)));
-        QCOMPARE(pacer.takeDue(at(6)), QByteArray("\r\n2\r\n6"));
-        QCOMPARE(pacer.nextHandOverNs(at(6)), std::optional<qint64>(at(6) + 16 * ms));
+        pacer.append("1\r\n2\r\n", Ns(0), true);
+        QCOMPARE(pacer.takeDue(Ns(0)), QByteArray("1"));
+        QCOMPARE(pacer.nextHandOver(Ns(0)), std::optional<Ns>(Ns(16 * ms)));
+        pacer.append("63536\r\n", Ns(0), true); // starts at character 6, 6.25 ms
+        QCOMPARE(pacer.nextHandOver(Ns(0)), std::optional<Ns>(Ns(at(6))));
+        QCOMPARE(pacer.takeDue(Ns(at(6))), QByteArray("\r\n2\r\n6"));
+        QCOMPARE(pacer.nextHandOver(Ns(at(6))), std::optional<Ns>(Ns(at(6) + 16 * ms)));
     }
 
     void aUartIsHandedWholeLinesALeadAheadOfTheirTime()
     {
         UartPacer pacer(cps);
-        pacer.append("12345678901234567890123456789\r\n", 0, true); // 31 characters, 32.3 ms
-        pacer.append("2\r\n", 0, false);
-        QCOMPARE(pacer.takeDue(0), QByteArray("12345678901234567890123456789\r\n"));
+        pacer.append("12345678901234567890123456789\r\n", Ns(0), true); // 31 characters, 32.3 ms
+        pacer.append("2\r\n", Ns(0), false);
+        QCOMPARE(pacer.takeDue(Ns(0)), QByteArray("12345678901234567890123456789\r\n"));
         // The next line starts at 31 character times; it is handed over 20 ms before.
         const qint64 next = at(31);
-        QCOMPARE(pacer.takeDue(next - UartPacer::leadNs - 1), QByteArray());
-        QCOMPARE(pacer.takeDue(next - UartPacer::leadNs), QByteArray("2\r\n"));
-        QCOMPARE(pacer.backlogBytes(next), 3); // still the UART's to send
+        QCOMPARE(pacer.takeDue(Ns(next - UartPacer::lead.count() - 1)), QByteArray());
+        QCOMPARE(pacer.takeDue(Ns(next - UartPacer::lead.count())), QByteArray("2\r\n"));
+        QCOMPARE(pacer.backlogBytes(Ns(next)), 3); // still the UART's to send
     }
 
     void stopKeepsOnlyTheRestOfTheLineInProgress()
     {
         BytePacer bytes(cps);
-        bytes.append("123\r\n", 0, true);
-        bytes.append("4\r\n", 0, false);
-        QCOMPARE(bytes.takeDue(charNs), QByteArray("12"));
+        bytes.append("123\r\n", Ns(0), true);
+        bytes.append("4\r\n", Ns(0), false);
+        QCOMPARE(bytes.takeDue(Ns(charNs)), QByteArray("12"));
         bytes.dropAfterCurrentLine();
         QCOMPARE(bytes.queuedBytes(), 3);
         QCOMPARE(bytes.takeAll(), QByteArray("3\r\n"));
         // Between lines nothing is kept.
-        bytes.append("5\r\n", 100 * ms, true);
-        bytes.append("6\r\n", 100 * ms, false);
-        QCOMPARE(bytes.takeDue(100 * ms + 2 * charNs), QByteArray("5\r\n"));
+        bytes.append("5\r\n", Ns(100 * ms), true);
+        bytes.append("6\r\n", Ns(100 * ms), false);
+        QCOMPARE(bytes.takeDue(Ns(100 * ms + 2 * charNs)), QByteArray("5\r\n"));
         bytes.dropAfterCurrentLine();
         QVERIFY(bytes.isEmpty());
         // A UART has every line it was handed: nothing queued is its.
         UartPacer uart(cps);
-        uart.append("1\r\n", 0, true);
-        uart.append(QByteArray(40, '2') + "\r\n", 0, false);
-        uart.append("3\r\n", 0, false);
-        QCOMPARE(uart.takeDue(0), QByteArray("1\r\n") + QByteArray(40, '2') + "\r\n");
+        uart.append("1\r\n", Ns(0), true);
+        uart.append(QByteArray(40, '2') + "\r\n", Ns(0), false);
+        uart.append("3\r\n", Ns(0), false);
+        QCOMPARE(uart.takeDue(Ns(0)), QByteArray("1\r\n") + QByteArray(40, '2') + "\r\n");
         uart.dropAfterCurrentLine();
         QVERIFY(uart.isEmpty());
-        QCOMPARE(uart.backlogBytes(0), 45); // the wire finishes what the UART holds
+        QCOMPARE(uart.backlogBytes(Ns(0)), 45); // the wire finishes what the UART holds
     }
 
     // Each row: a run of ticks, each with the backlog the line has when it begins, its byte
@@ -244,7 +247,8 @@ private slots:
         QFETCH(qint64, leftOut);
         DataStringGate gate(cps);
         for (qsizetype i = 0; i < backlogs.size(); ++i) {
-            QCOMPARE(gate.beginTick(backlogs[i], 1000 + 500 * i), letThrough[i]);
+            QCOMPARE(gate.beginTick(backlogs[i], std::chrono::milliseconds(1000 + 500 * i)),
+                     letThrough[i]);
             gate.produced(sizes[i]);
             gate.endTick(closes[i]);
         }
@@ -254,26 +258,26 @@ private slots:
     void theOperatorIsToldOnceWithTheFigures()
     {
         DataStringGate gate(cps);
-        gate.beginTick(0, 1000);
+        gate.beginTick(0, 1000ms);
         gate.produced(902);
         gate.endTick(true);
         QCOMPARE(gate.takeNotice(), std::nullopt);
-        QVERIFY(!gate.beginTick(1000, 1500));
+        QVERIFY(!gate.beginTick(1000, 1500ms));
         gate.produced(902);
         gate.endTick(true);
         QCOMPARE(gate.takeNotice(),
                  QStringLiteral("the line cannot keep up: the transmitters produce 1804 bytes per "
                                 "second (902 bytes in 500 ms), the line carries 960 bytes per "
                                 "second; data strings that do not fit are left out whole"));
-        QVERIFY(!gate.beginTick(1000, 2000));
+        QVERIFY(!gate.beginTick(1000, 2000ms));
         gate.endTick(true);
         QCOMPARE(gate.takeNotice(), std::nullopt);
         QCOMPARE(gate.dataStringsLeftOut(), 2);
-        gate.reset(); // a new run is told again
-        gate.beginTick(0, 1000);
-        gate.endTick(true);
-        QVERIFY(!gate.beginTick(100, 1500));
-        QVERIFY(gate.takeNotice().has_value());
+        DataStringGate nextRun(cps); // a new run is told again
+        nextRun.beginTick(0, 1000ms);
+        nextRun.endTick(true);
+        QVERIFY(!nextRun.beginTick(100, 1500ms));
+        QVERIFY(nextRun.takeNotice().has_value());
     }
 
     void portNumbersNameDevices_data()
@@ -326,7 +330,7 @@ private slots:
             const qint64 handed = rig.device->handedOverAt(k);
             QVERIFY2(handed >= at(k) && handed <= at(k) + 16 * ms, qPrintable(QString::number(k)));
         }
-        QCOMPARE(rig.port.queuedBytes(), 0);
+        QCOMPARE(rig.line.feed().queuedBytes(), 0);
     }
 
     void aUartDeviceIsHandedLinesAheadOfTheWire()
@@ -374,13 +378,13 @@ private slots:
         qint64 mostQueued = 0;
         for (qint64 t = 0; t < 600'000; t += 100) {
             rig.clock.advanceTo(std::chrono::milliseconds(t));
-            mostQueued = std::max(mostQueued, rig.port.queuedBytes());
+            mostQueued = std::max(mostQueued, rig.line.feed().queuedBytes());
         }
         // The transmitters stop, the port stays open: the line carries what waits.
         for (int timer = 1; timer <= 6; ++timer)
             rig.form.timer(timer).setEnabled(false);
         rig.clock.advanceTo(610s);
-        QCOMPARE(rig.port.queuedBytes(), 0);
+        QCOMPARE(rig.line.feed().queuedBytes(), 0);
 
         QByteArray first, second;
         for (int i = 1; i <= 200; ++i) {
@@ -426,8 +430,8 @@ private slots:
             made += tick.closedDataString ? 1 : 0;
             sentBytes += tick.sent ? tick.bytes : 0;
         }
-        QVERIFY(received.size() > 300 && rig.port.dataStringsLeftOut() > 300);
-        QCOMPARE(qint64(received.size()) + rig.port.dataStringsLeftOut(), made);
+        QVERIFY(received.size() > 300 && rig.line.dataStringsLeftOut() > 300);
+        QCOMPARE(qint64(received.size()) + rig.line.dataStringsLeftOut(), made);
         QCOMPARE(sentBytes, lineBytes);
         QVERIFY2(mostQueued <= 2LL * 1794, qPrintable(QString::number(mostQueued)));
         QCOMPARE(rig.reporter.notices.size(), 1);
@@ -462,8 +466,8 @@ private slots:
         // The one made while the line still sends what the stall held up waits, the next is
         // left out whole; every one that goes is whole.
         const QList<Received> strings = dataStrings(*rig.device, "63536\r\n");
-        QCOMPARE(strings.size() + rig.port.dataStringsLeftOut(), 6);
-        QCOMPARE(rig.port.dataStringsLeftOut(), 1);
+        QCOMPARE(strings.size() + rig.line.dataStringsLeftOut(), 6);
+        QCOMPARE(rig.line.dataStringsLeftOut(), 1);
         for (const Received& string : strings)
             QCOMPARE(string.bytes.size(), string.bytes.startsWith("1\r\n") ? 902 : 921);
     }
@@ -472,8 +476,7 @@ private slots:
     void theNoticeComesAfterTheTick()
     {
         LineRig<BytePacer> rig;
-        QStringList notices;
-        rig.port.setNoticeHandler([&](const QString& notice) { notices.append(notice); });
+        const QStringList& notices = rig.reporter.notices;
         rig.open();
         rig.tick(QByteArray(900, '1') + "\r\n");
         rig.clock.advanceTo(500ms);
@@ -482,7 +485,7 @@ private slots:
         QVERIFY(notices.isEmpty());
         rig.clock.advanceBy(0ns);
         QCOMPARE(notices.size(), 1);
-        QCOMPARE(rig.port.dataStringsLeftOut(), 1);
+        QCOMPARE(rig.line.dataStringsLeftOut(), 1);
     }
 
     // A device that goes away during a run: nothing more is handed to it, the failure is told

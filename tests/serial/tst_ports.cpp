@@ -1,14 +1,20 @@
-// The devices themselves on real pseudo-terminals: exact bytes, refusals, exclusive use, a
-// device that goes away and comes back, the virtual line's link and its reader. The write path's
-// times are checked in virtual time (tst_linepacing); here only that the wire is paced at all.
-#include "core/PreciseClock.h"
+// The lines themselves: one contract that every line keeps (the recorder of the tests, a serial
+// device on a real pseudo-terminal, the virtual line), then the devices' own ways: refusals,
+// exclusive use, a device that goes away and comes back, the virtual line's link and its reader.
+// The write path's times are checked in virtual time (tst_linepacing); here only that the wire
+// is paced at all.
+#include "core/LineObserver.h"
+#include "core/SerialControl.h"
 #include "core/SimulatorError.h"
 #include "core/UsageError.h"
 #include "core/VirtualClock.h"
-#include "serial/PacedSerialControl.h"
+#include "platform/MonotonicClock.h"
+#include "serial/PacedLine.h"
 #include "serial/SerialLines.h"
 #include "serial/VirtualLine.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/RecordingLine.h"
+#include "tests/support/RecordingReporter.h"
 #include "tests/support/TickWriter.h"
 
 #include <QDir>
@@ -59,20 +65,121 @@ QByteArray readAll(int fd)
         all.append(buffer, count);
     return all;
 }
+
+// A port on one kind of line, with the far end of its wire.
+struct LineUnderTest {
+    MonotonicClock clock;
+    RecordingReporter reporter;
+    PseudoTerminal pty; // a serial device's far end
+    RecordingLine* recorder = nullptr;
+    int reader = -1; // the virtual line's reader
+    QByteArray received;
+    std::unique_ptr<SerialControl> port;
+
+    explicit LineUnderTest(const QString& kind)
+    {
+        if (kind == QLatin1String("recorder")) {
+            recorder = new RecordingLine(clock);
+            port = std::make_unique<SerialControl>(std::unique_ptr<SerialLine>(recorder));
+        } else if (kind == QLatin1String("pty device")) {
+            pty.closeSlave();
+            PortMap map;
+            map.map(3, pty.slavePath());
+            port = std::make_unique<SerialControl>(SerialLines::devices(clock, map, reporter));
+        } else {
+            auto line = VirtualLine::create(clock, QString(), reporter);
+            reader = openReader(line->path());
+            port = std::make_unique<SerialControl>(
+                SerialLines::virtualLine(clock, std::move(line), reporter));
+        }
+    }
+    ~LineUnderTest()
+    {
+        port.reset();
+        if (reader >= 0)
+            ::close(reader);
+    }
+    // What has come out at the far end so far.
+    const QByteArray& farEnd()
+    {
+        if (recorder)
+            received = recorder->allBytes();
+        else if (reader >= 0)
+            received += readAll(reader);
+        else
+            received = pty.poll();
+        return received;
+    }
+};
 } // namespace
 
 class PortsTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // Each row: what the transmitters write, tick by tick ("Stop, Start" stops and starts
+    // again once the far end has had everything), and what must come out at the far end.
+    void everyLineKeepsTheContract_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QList<QStringList>>("ticks");
+        QTest::addColumn<QByteArray>("farEnd");
+        using Ticks = QList<QStringList>;
+        const QStringList example{"1\r\n", "2\r\n", "3\r\n", "0\r\n", "1\r\n", "63536\r\n"};
+        for (const char* kind : {"recorder", "pty device", "virtual line"}) {
+            const auto row = [kind](const char* scenario) -> QTestData& {
+                return QTest::addRow("%s: %s", kind, scenario) << QString::fromLatin1(kind);
+            };
+            row("one line, 4 bytes") << Ticks{{"42\r\n"}} << QByteArray("\x34\x32\x0D\x0A");
+            row("an empty terminator is CR LF alone") << Ticks{{"\r\n"}} << QByteArray("\r\n");
+            row("ticks in order, each line whole") << Ticks{example, example} << page.repeated(2);
+            row("beyond ASCII: Latin-1 as its byte, anything above as ?")
+                << Ticks{{"\u00e9\r\n", "\u00e9\u20ac\U0001F600\r\n"}}
+                << QByteArray("\xE9\r\n\xE9??\r\n");
+            row("Stop, then Start sends again")
+                << Ticks{example, {"Stop, Start"}, example} << page.repeated(2);
+        }
+    }
+
+    void everyLineKeepsTheContract()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QList<QStringList>, ticks);
+        QFETCH(QByteArray, farEnd);
+        LineUnderTest line(kind);
+        openPort(*line.port, 3);
+        QVERIFY2(line.port->description().startsWith(QLatin1String("Com Port 3")),
+                 qPrintable(line.port->description()));
+        QByteArray written;
+        for (const QStringList& lines : ticks) {
+            if (lines == QStringList{"Stop, Start"}) {
+                QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), written, 5000);
+                line.port->setPortOpen(false);
+                openPort(*line.port, 3);
+                continue;
+            }
+            auto tick = line.port->beginTick();
+            for (const QString& text : lines) {
+                line.port->setOutput(text);
+                written += SerialControl::lineBytes(text);
+            }
+            tick.closesDataString();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), farEnd, 5000);
+        line.port->setPortOpen(false);
+        QVERIFY(!line.port->portOpen());
+        QVERIFY(line.reporter.reports.isEmpty());
+    }
+
     void virtualLineLinksAndUnlinks()
     {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("line"));
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), link)); // an old link is replaced
         VirtualClock clock;
+        RecordingReporter reporter;
         {
-            const auto line = VirtualLine::create(clock, link);
+            const auto line = VirtualLine::create(clock, link, reporter);
             QVERIFY(line->path().startsWith(QLatin1String("/dev/pts/")));
             QCOMPARE(QFileInfo(link).symLinkTarget(), line->path());
         }
@@ -88,8 +195,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         VirtualClock clock;
+        RecordingReporter reporter;
         try {
-            VirtualLine::create(clock, path);
+            VirtualLine::create(clock, path, reporter);
             QFAIL("replaced a file");
         } catch (const UsageError& error) {
             QCOMPARE(error.action(), QStringLiteral("--virtual-port"));
@@ -103,11 +211,13 @@ private slots:
     // On the program's own clock: the bytes arrive whole and in order, and take the line's time.
     void virtualLineCarriesExactBytesAtTheLineRate()
     {
-        PreciseClock clock;
-        auto line = VirtualLine::create(clock, QString());
+        MonotonicClock clock;
+        RecordingReporter reporter;
+        auto line = VirtualLine::create(clock, QString(), reporter);
         const int reader = openReader(line->path());
         QVERIFY(reader >= 0);
-        const auto port = SerialLines::virtualLine(clock, std::move(line));
+        const auto port = std::make_unique<SerialControl>(
+            SerialLines::virtualLine(clock, std::move(line), reporter));
         openPort(*port, 7); // any number: the virtual line
         QCOMPARE(port->portOpen(), true);
         QElapsedTimer elapsed;
@@ -129,7 +239,8 @@ private slots:
     void virtualLineLooksForItsReaderEvery50ms()
     {
         VirtualClock clock;
-        auto created = VirtualLine::create(clock, QString());
+        RecordingReporter reporter;
+        auto created = VirtualLine::create(clock, QString(), reporter);
         VirtualLine& line = *created;
         QVERIFY(!line.readerPresent());
         line.deliver(page); // looks: nobody there
@@ -159,67 +270,65 @@ private slots:
 
     // The settings a reader sets on its side of the pair, as the line sees them: told when a
     // reader comes and whenever they change, nothing in between.
-    void virtualLineSeesWhatItsReaderSets()
+    // The settings a reader sets on its side of the pair, as the line sees them, held against
+    // what the line sends: a difference is told when the reader sets it, nothing in between.
+    void virtualLineChecksWhatItsReaderSets()
     {
         VirtualClock clock;
-        const auto line = VirtualLine::create(clock, QString());
-        QList<LineSettings> told;
-        line->setReceiverHandler([&](const LineSettings& settings) { told.append(settings); });
+        RecordingReporter reporter;
+        const auto line = VirtualLine::create(clock, QString(), reporter);
         clock.advanceTo(1s);
-        QVERIFY(told.isEmpty()); // nobody there
-        QCOMPARE(line->receiver(), std::nullopt);
+        QCOMPARE(line->receiver(), std::nullopt); // nobody there
         const int reader = ::open(QFile::encodeName(line->path()).constData(), O_RDWR | O_NOCTTY);
         QVERIFY(reader >= 0);
         clock.advanceBy(100ms);
-        QCOMPARE(told.size(), 1); // as created: 9600,N,8,1
-        QCOMPARE(told[0].text(), QStringLiteral("9600,N,8,1"));
+        QCOMPARE(line->receiver()->text(), QStringLiteral("9600,N,8,1")); // as created
+        QVERIFY(reporter.reports.isEmpty());
         termios settings{};
         QVERIFY(::tcgetattr(reader, &settings) == 0);
         cfsetspeed(&settings, B19200);
         settings.c_cflag |= CSTOPB;
         QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
         clock.advanceBy(99ms);
-        QCOMPARE(told.size(), 1);
+        QVERIFY(reporter.reports.isEmpty());
         clock.advanceBy(1ms);
-        QCOMPARE(told.size(), 2);
-        QCOMPARE(told[1].text(), QStringLiteral("19200,N,8,2"));
         QCOMPARE(line->receiver()->text(), QStringLiteral("19200,N,8,2"));
+        QCOMPARE(reporter.notices,
+                 QStringList{QStringLiteral("Data transmission: the receiver on %1 set 19200 bit/s "
+                                            "and 2 stop bits; the line sends 9600,N,8,1: on a real "
+                                            "line it would read garbage")
+                                 .arg(line->path())});
         clock.advanceBy(1s);
-        QCOMPARE(told.size(), 2); // unchanged: nothing more
+        QCOMPARE(reporter.reports.size(), 1); // unchanged: nothing more
         ::close(reader);
         QTRY_VERIFY(!line->readerPresent());
         clock.advanceBy(100ms);
         QCOMPARE(line->receiver(), std::nullopt);
-        QCOMPARE(told.size(), 2);
+        QCOMPARE(reporter.reports.size(), 1);
     }
 
-    void deviceCarriesExactBytes()
+    // A device that cannot take what is written is given whole data strings or none.
+    void deviceLeavesOutWholeDataStrings()
     {
         PseudoTerminal pty;
         QVERIFY(pty.isValid());
         pty.closeSlave();
         PortMap map;
         map.map(2, pty.slavePath());
-        PreciseClock clock;
-        const auto port = SerialLines::devices(clock, map);
-        openPort(*port, 2);
-        writeTick(*port, page, false);
-        writeTick(*port, page);
-        writeTick(*port, page); // waits for the one before
-        writeTick(*port, page); // two ahead of it: left out whole
+        MonotonicClock clock;
+        RecordingReporter reporter;
+        auto paced = SerialLines::devices(clock, map, reporter);
+        const PacedLine& line = *paced;
+        SerialControl port(std::move(paced));
+        openPort(port, 2);
+        writeTick(port, page, false);
+        writeTick(port, page);
+        writeTick(port, page); // waits for the one before
+        writeTick(port, page); // two ahead of it: left out whole
         QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3), 5000);
-        QCOMPARE(port->dataStringsLeftOut(), 1);
-        // Beyond ASCII (a terminator from the setup): Latin-1 as its byte, anything above "?".
-        QTRY_COMPARE_WITH_TIMEOUT(port->backlogBytes(), 0, 5000); // the next data string goes
-        writeTick(*port, "\xE9\r\n");
-        {
-            auto tick = port->beginTick();
-            port->setOutput(QStringLiteral("\u00e9\u20ac\U0001F600\r\n"));
-            tick.closesDataString();
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3) + "\xE9\r\n\xE9??\r\n", 5000);
-        port->setPortOpen(false);
-        QCOMPARE(port->portOpen(), false);
+        QCOMPARE(line.dataStringsLeftOut(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(reporter.notices.size(), 1, 5000);
+        port.setPortOpen(false);
     }
 
     void deviceRefusals()
@@ -228,12 +337,13 @@ private slots:
         PortMap map;
         const QString missing = dir.filePath(QStringLiteral("ttyMissing"));
         map.map(3, missing);
-        PreciseClock clock;
-        const auto port = SerialLines::devices(clock, map);
+        MonotonicClock clock;
+        RecordingReporter reporter;
+        SerialControl port(SerialLines::devices(clock, map, reporter));
         QCOMPARE(
-            refusalOf(*port, 3),
+            refusalOf(port, 3),
             QStringLiteral("Cannot open Com Port 3 (%1): No such file or directory").arg(missing));
-        QCOMPARE(port->portOpen(), false);
+        QCOMPARE(port.portOpen(), false);
     }
 
     void aHeldDeviceIsRefused()
@@ -246,21 +356,22 @@ private slots:
         PortMap map;
         map.map(1, pty.slavePath());
         map.map(2, link); // the same device under another name
-        PreciseClock clock;
-        const auto first = SerialLines::devices(clock, map);
-        openPort(*first, 1);
-        const auto second = SerialLines::devices(clock, map);
-        QCOMPARE(refusalOf(*second, 1),
+        MonotonicClock clock;
+        RecordingReporter reporter;
+        SerialControl first(SerialLines::devices(clock, map, reporter));
+        openPort(first, 1);
+        SerialControl second(SerialLines::devices(clock, map, reporter));
+        QCOMPARE(refusalOf(second, 1),
                  QStringLiteral("Cannot open Com Port 1 (%1): the device is in use by another "
                                 "program")
                      .arg(pty.slavePath()));
-        QCOMPARE(refusalOf(*second, 2),
+        QCOMPARE(refusalOf(second, 2),
                  QStringLiteral("Cannot open Com Port 2 (%1): the device is in use by another "
                                 "program")
                      .arg(link));
-        first->setPortOpen(false);
-        openPort(*second, 2); // free again
-        second->setPortOpen(false);
+        first.setPortOpen(false);
+        openPort(second, 2); // free again
+        second.setPortOpen(false);
     }
 
     void aDeviceThatGoesAwayIsReportedOnceAndClosed()
@@ -272,24 +383,29 @@ private slots:
         QVERIFY(QFile::link(pty->slavePath(), link));
         PortMap map;
         map.map(1, link);
-        PreciseClock clock;
-        const auto port = SerialLines::devices(clock, map);
-        QStringList failures;
-        port->setLineFailureHandler(
-            [&failures](const QString& reason) { failures.append(reason); });
-        openPort(*port, 1);
-        writeTick(*port, page);
+        MonotonicClock clock;
+        RecordingReporter reporter;
+        SerialControl port(SerialLines::devices(clock, map, reporter));
+        struct : LineObserver {
+            QStringList failures;
+            void tickEnded(const TickRecord&) override {}
+            void lineFailed(const QString& reason) override { failures.append(reason); }
+        } observer;
+        port.setObserver(&observer);
+        const QStringList& failures = observer.failures;
+        openPort(port, 1);
+        writeTick(port, page);
         QTRY_COMPARE_WITH_TIMEOUT(pty->poll(), page, 5000);
         pty.reset(); // pulled out
         // Writes go on until the failure is seen; none of them throws or blocks.
-        for (int i = 0; i < 5 && port->portOpen(); ++i) {
-            writeTick(*port, page);
+        for (int i = 0; i < 5 && port.portOpen(); ++i) {
+            writeTick(port, page);
             QTest::qWait(30);
         }
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 5000);
         QVERIFY2(failures[0].startsWith(QStringLiteral("Com Port 1 (%1) went away: ").arg(link)),
                  qPrintable(failures[0]));
-        QCOMPARE(port->portOpen(), false);
+        QCOMPARE(port.portOpen(), false);
         QTest::qWait(50);
         QCOMPARE(failures.size(), 1);
 
@@ -298,10 +414,11 @@ private slots:
         back.closeSlave();
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(back.slavePath(), link));
-        openPort(*port, 1);
-        writeTick(*port, page);
+        openPort(port, 1);
+        writeTick(port, page);
         QTRY_COMPARE_WITH_TIMEOUT(back.poll(), page, 5000);
-        port->setPortOpen(false);
+        port.setPortOpen(false);
+        port.setObserver(nullptr);
     }
 };
 

@@ -43,22 +43,28 @@ public:
         return -1;
     }
 
-    void open(qint16 port, const LineSettings&) override
+    void open(qint16 port, const LineSettings&, Events& events) override
     {
         if (refuseOpen)
             throw SimulatorError(
                 ErrorKind::PortRefused,
                 QStringLiteral("Cannot open %1: No such device").arg(describe(port)));
         opened.append(port);
+        m_events = &events;
     }
-    void close() override { ++closes; }
+    void close() override
+    {
+        ++closes;
+        m_events = nullptr;
+    }
     void deliver(const QByteArray& bytes) override
     {
         if (vanishes) {
-            gone(QStringLiteral("%1 went away: Input/output error").arg(describe(1)));
+            if (m_events)
+                m_events->gone(QStringLiteral("%1 went away: Input/output error").arg(describe(1)));
             return;
         }
-        handOvers.append({m_clock.nowNs(), bytes});
+        handOvers.append({m_clock.now().count(), bytes});
     }
     QString describe(qint16 port) const override
     {
@@ -67,4 +73,5 @@ public:
 
 private:
     const Clock& m_clock;
+    Events* m_events = nullptr;
 };

@@ -5,14 +5,14 @@
 #include "core/Simulator.h"
 #include "core/TimerFacility.h"
 #include "core/VirtualClock.h"
-#include "tests/support/RecordingPort.h"
+#include "tests/support/RecordingLine.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QStringList>
 #include <QTest>
 
-// A whole simulator in virtual time: the clock, a recording port, a setup in memory, the form
-// and its handlers. Errors go to `reporter`, not to standard error.
+// A whole simulator in virtual time: the clock, a port on a recording line, a setup in memory, the
+// form and its handlers. Errors go to `reporter`, not to standard error.
 struct SimulatorRig {
     // What arrived on the line during one tick: its time and its lines (without CR LF).
     struct Tick {
@@ -23,7 +23,8 @@ struct SimulatorRig {
 
     VirtualClock clock;
     TimerFacility timers{clock};
-    RecordingPort port{clock};
+    RecordingLine& line = *new RecordingLine(clock); // owned by the port
+    SerialControl port{std::unique_ptr<SerialLine>(&line)};
     MapSettingsStore store;
     RecordingReporter reporter;
     Conversions rules{QLocale::c()};
@@ -48,7 +49,7 @@ struct SimulatorRig {
     QList<Tick> ticks() const
     {
         QList<Tick> result;
-        for (const RecordingPort::Write& write : port.writes) {
+        for (const RecordingLine::Write& write : line.writes) {
             if (result.isEmpty() || result.last().atMs != write.atMs)
                 result.append(Tick{write.atMs, {}});
             QByteArray line = write.bytes;

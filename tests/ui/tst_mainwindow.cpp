@@ -316,13 +316,13 @@ void MainWindowTest::startAndStopRecolourLampsOnScreen()
     QVERIFY(rig->pixelAt(running, QPoint(5, 0)).lightness() > 150);
 
     rig->click(rig->control(QStringLiteral("Command1")));
-    QCOMPARE(rig->sim.port.opened, QList<qint16>{1});
+    QCOMPARE(rig->sim.line.opened, QList<qint16>{1});
     QCOMPARE(rig->pixelAt(running, centre), QColor(51, 255, 102));
     QVERIFY(rig->pixelAt(running, QPoint(5, 0)).lightness() < 80); // black after Start
     QCOMPARE(rig->pixelAt(stopped, stoppedCentre), QColor(100, 0, 0));
 
     rig->click(rig->control(QStringLiteral("Command3")));
-    QCOMPARE(rig->sim.port.closes, 1);
+    QCOMPARE(rig->sim.line.closes, 1);
     QCOMPARE(rig->pixelAt(running, centre), QColor(0, 80, 0));
     QCOMPARE(rig->pixelAt(stopped, stoppedCentre), red);
 }
@@ -438,13 +438,13 @@ void MainWindowTest::enterAndSpacePressTheFocusedButton()
     control->setFocus(Qt::TabFocusReason);
     QTest::keyClick(control, Qt::Key(key));
     if (button == QLatin1String("Command1"))
-        QCOMPARE(rig->sim.port.opened, QList<qint16>{1});
+        QCOMPARE(rig->sim.line.opened, QList<qint16>{1});
     else if (button == QLatin1String("Command4(1)"))
         QCOMPARE(rig->sim.form.AlarmState(1), qint16(1));
     else
         QCOMPARE(rig->programEnds, 1);
     // Once, not again on the key's release or a second handling.
-    QCOMPARE(rig->sim.port.opened.size() + rig->sim.form.AlarmState(1) + rig->programEnds, 1);
+    QCOMPARE(rig->sim.line.opened.size() + rig->sim.form.AlarmState(1) + rig->programEnds, 1);
 }
 
 // The first focus is on "Close", and it is marked from the first moment: the button is drawn
@@ -602,7 +602,7 @@ void MainWindowTest::refusedByClickOnStart()
     QCOMPARE(rig->refusals[0].title, QStringLiteral("Invalid Data Points"));
     QCOMPARE(QApplication::focusWidget(), rig->field(1));
     // Start did not act on that click.
-    QVERIFY(rig->sim.port.opened.isEmpty());
+    QVERIFY(rig->sim.line.opened.isEmpty());
     QCOMPARE(rig->sim.form.Shape5.fillColor(), rgb(0, 64, 0));
     QCOMPARE(rig->sim.form.Timer4.interval(), 0);
 }
@@ -669,7 +669,7 @@ void MainWindowTest::refusedByClickHandedToTheControl()
     QCOMPARE(QApplication::focusWidget(), rig->field(6));
     QCOMPARE(rig->field(6)->text(), QStringLiteral("-1"));
     // Nothing acted on the click.
-    QVERIFY(rig->sim.port.opened.isEmpty());
+    QVERIFY(rig->sim.line.opened.isEmpty());
     QCOMPARE(rig->programEnds, 0);
     QCOMPARE(rig->sim.form.AlarmState(1), qint16(0));
     QVERIFY(rig->launcher.started.isEmpty());
@@ -689,7 +689,7 @@ void MainWindowTest::acceptedClickHandedToTheControlActs()
     rig->typeInto(7, QStringLiteral("4"));
     rig->click(rig->control(QStringLiteral("Command1")));
     QVERIFY(rig->refusals.isEmpty());
-    QCOMPARE(rig->sim.port.opened, QList<qint16>{4});
+    QCOMPARE(rig->sim.line.opened, QList<qint16>{4});
 }
 
 void MainWindowTest::clickInsideTheFieldRunsNoCheck()
@@ -752,7 +752,7 @@ void MainWindowTest::correctedEntryLeavesByClick()
     rig->click(rig->control(QStringLiteral("Command1")));
     QCOMPARE(rig->refusals.size(), 1);
     QCOMPARE(QApplication::focusWidget(), rig->control(QStringLiteral("Command1")));
-    QCOMPARE(rig->sim.port.opened, QList<qint16>{3});
+    QCOMPARE(rig->sim.line.opened, QList<qint16>{3});
 }
 
 void MainWindowTest::buttonsActWhenNoFieldHoldsTheFocus()
@@ -776,7 +776,7 @@ void MainWindowTest::twoClicksOnPictureStartTwoPrograms()
     QVERIFY(rig->sim.simulator.Form_Load());
     QVERIFY(rig->showActive());
     rig->click(rig->control(QStringLiteral("Command1")));
-    const QList<qint16> opened = rig->sim.port.opened;
+    const QList<qint16> opened = rig->sim.line.opened;
     const qint32 interval = rig->sim.form.Timer4.interval();
 
     rig->click(rig->control(QStringLiteral("Picture4")));
@@ -785,7 +785,7 @@ void MainWindowTest::twoClicksOnPictureStartTwoPrograms()
     QVERIFY(rig->sim.reporter.reports.isEmpty());
     // The run goes on untouched.
     QVERIFY(rig->sim.form.MSComm1.portOpen());
-    QCOMPARE(rig->sim.port.opened, opened);
+    QCOMPARE(rig->sim.line.opened, opened);
     QCOMPARE(rig->sim.form.Timer4.interval(), interval);
     QVERIFY(rig->sim.form.Timer4.enabled());
     // A press that leaves the picture before the release is no click.
@@ -808,7 +808,7 @@ void MainWindowTest::missingProgramIsReported()
                                    "No such file or directory (program not started)")});
     // The run goes on: the window still works.
     rig->click(rig->control(QStringLiteral("Command1")));
-    QCOMPARE(rig->sim.port.opened.size(), 1);
+    QCOMPARE(rig->sim.line.opened.size(), 1);
 }
 
 void MainWindowTest::closeEndsTheProgram()

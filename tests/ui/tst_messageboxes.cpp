@@ -1,8 +1,8 @@
 #include "tests/ui/ModalBoxWatcher.h"
 #include "tests/ui/WindowRig.h"
 
-#include "core/PreciseClock.h"
-#include "tests/support/RecordingPort.h"
+#include "platform/MonotonicClock.h"
+#include "tests/support/RecordingLine.h"
 #include "ui/MessageBoxErrorReporter.h"
 
 #include <QAbstractButton>
@@ -116,9 +116,10 @@ void MessageBoxesTest::errorBoxOneAtATime()
 void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
 {
     // The program's own timers on the event loop, and a port that keeps every write.
-    PreciseClock clock;
+    MonotonicClock clock;
     TimerFacility timers(clock);
-    RecordingPort port(clock);
+    auto* line = new RecordingLine(clock);
+    SerialControl port{std::unique_ptr<SerialLine>(line)};
     Form1 form(timers, port);
     RecordingReporter reporter;
     Conversions rules(QLocale::c());
@@ -141,7 +142,7 @@ void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
     qsizetype writesWhileOpen = 0;
     ModalBoxWatcher watcher(
         [&](QMessageBox*) {
-            writesWhileOpen = port.writes.size();
+            writesWhileOpen = line->writes.size();
             return writesWhileOpen > 0;
         },
         10000);
@@ -150,7 +151,7 @@ void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
     QCOMPARE(watcher.boxesSeen(), 1);
     // 30 value lines, the alarm line and the terminator, written while the box was open.
     QVERIFY(writesWhileOpen >= 32);
-    QCOMPARE(port.writes.first().bytes, QByteArray("1\r\n"));
+    QCOMPARE(line->writes.first().bytes, QByteArray("1\r\n"));
     QVERIFY(reporter.reports.isEmpty());
 }
 

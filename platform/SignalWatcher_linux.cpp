@@ -1,4 +1,4 @@
-#include "app/SignalWatcher.h"
+#include "platform/SignalWatcher.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -16,8 +16,9 @@
 
 namespace
 {
-constexpr qint64 readerLookNs = 50'000'000;
-constexpr qint64 receiverLookNs = 100'000'000;
+using namespace std::chrono_literals;
+constexpr std::chrono::nanoseconds readerLook = 50ms;
+constexpr std::chrono::nanoseconds receiverLook = 100ms;
 
 qint32 bitsPerSecondOf(speed_t speed)
 {
@@ -46,7 +47,8 @@ QString systemReason()
 }
 } // namespace
 
-std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& link)
+std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& link,
+                                                 ErrorReporter& reporter)
 {
     termios raw{};
     cfmakeraw(&raw);
@@ -84,19 +86,20 @@ std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& li
                        .arg(link, reason));
         }
     }
-    return std::unique_ptr<VirtualLine>(new VirtualLine(clock, master, path, link));
+    return std::unique_ptr<VirtualLine>(new VirtualLine(clock, master, path, link, reporter));
 }
 
-VirtualLine::VirtualLine(Clock& clock, int master, QString path, QString link)
+VirtualLine::VirtualLine(Clock& clock, int master, QString path, QString link,
+                         ErrorReporter& reporter)
     : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link)),
-      m_receiverLook(clock.makeAlarm([this] { lookAtReceiver(); }))
+      m_check(reporter, readerPath()), m_receiverLook(clock.makeAlarm([this] { lookAtReceiver(); }))
 {
-    m_receiverLook->set(clock.nowNs() + receiverLookNs);
+    m_receiverLook->set(clock.now() + receiverLook);
 }
 
 void VirtualLine::lookAtReceiver()
 {
-    m_receiverLook->set(m_clock.nowNs() + receiverLookNs);
+    m_receiverLook->set(m_clock.now() + receiverLook);
     std::optional<LineSettings> seen;
     termios settings{};
     if (readerPresent() && ::tcgetattr(m_master, &settings) == 0) {
@@ -108,8 +111,8 @@ void VirtualLine::lookAtReceiver()
     if (seen == m_receiver)
         return;
     m_receiver = seen;
-    if (seen && m_receiverHandler)
-        m_receiverHandler(*seen);
+    if (seen)
+        m_check.readerSet(*seen);
 }
 
 VirtualLine::~VirtualLine()
@@ -138,9 +141,9 @@ bool VirtualLine::readerPresent() const
 
 void VirtualLine::deliver(const QByteArray& bytes)
 {
-    const qint64 now = m_clock.nowNs();
-    if (m_lookedAtNs < 0 || now - m_lookedAtNs >= readerLookNs) {
-        m_lookedAtNs = now;
+    const std::chrono::nanoseconds now = m_clock.now();
+    if (!m_lookedAt || now - *m_lookedAt >= readerLook) {
+        m_lookedAt = now;
         const bool reader = readerPresent();
         if (reader != m_hadReader) {
             // A reader that comes (back) gets what is sent from now on, as a wire would give

@@ -1,4 +1,4 @@
-#include "core/IniFileSettingsStore.h"
+#include "platform/IniFileSettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>

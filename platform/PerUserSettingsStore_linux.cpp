@@ -1,6 +1,6 @@
-#include "core/PerUserSettingsStore.h"
+#include "platform/PerUserSettingsStore.h"
 
-#include "core/IniFileSettingsStore.h"
+#include "platform/IniFileSettingsStore.h"
 
 #include <QStandardPaths>
 

@@ -1,4 +1,4 @@
-#include "app/CommandReader.h"
+#include "platform/CommandReader.h"
 
 #include <QString>
 

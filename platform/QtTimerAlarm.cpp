@@ -1,4 +1,4 @@
-#include "core/PreciseAlarm.h"
+#include "platform/SystemAlarms.h"
 
 #include <QTimer>
 
@@ -9,26 +9,27 @@ namespace
 class QtTimerAlarm : public Alarm
 {
 public:
-    QtTimerAlarm(const PreciseClock& clock, Clock::Ring ring) : m_clock(clock)
+    QtTimerAlarm(const MonotonicClock& clock, Clock::Ring ring) : m_clock(clock)
     {
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, std::move(ring));
     }
-    void set(qint64 atNs) override
+    void set(std::chrono::nanoseconds moment) override
     {
-        const qint64 remainingNs = atNs - m_clock.nowNs();
-        m_timer.start(remainingNs <= 0 ? 0 : int((remainingNs + 999'999) / 1'000'000));
+        using namespace std::chrono;
+        const nanoseconds remaining = moment - m_clock.now();
+        m_timer.start(remaining <= 0ns ? 0ms : ceil<milliseconds>(remaining));
     }
     void cancel() override { m_timer.stop(); }
 
 private:
-    const PreciseClock& m_clock;
+    const MonotonicClock& m_clock;
     QTimer m_timer;
 };
 } // namespace
 
-std::unique_ptr<Alarm> makeQtTimerAlarm(const PreciseClock& clock, Clock::Ring ring)
+std::unique_ptr<Alarm> makeQtTimerAlarm(const MonotonicClock& clock, Clock::Ring ring)
 {
     return std::make_unique<QtTimerAlarm>(clock, std::move(ring));
 }

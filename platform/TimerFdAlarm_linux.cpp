@@ -1,4 +1,4 @@
-#include "core/PreciseAlarm.h"
+#include "platform/SystemAlarms.h"
 
 #include <QSocketNotifier>
 
@@ -12,9 +12,8 @@ namespace
 class TimerFdAlarm : public Alarm
 {
 public:
-    TimerFdAlarm(int fd, qint64 originNs, Clock::Ring ring)
-        : m_fd(fd), m_originNs(originNs), m_ring(std::move(ring)),
-          m_notifier(fd, QSocketNotifier::Read)
+    TimerFdAlarm(int fd, std::chrono::nanoseconds origin, Clock::Ring ring)
+        : m_fd(fd), m_origin(origin), m_ring(std::move(ring)), m_notifier(fd, QSocketNotifier::Read)
     {
         QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier, [this] {
             quint64 expirations = 0;
@@ -24,13 +23,18 @@ public:
     }
     ~TimerFdAlarm() override { ::close(m_fd); }
 
-    void set(qint64 atNs) override
+    void set(std::chrono::nanoseconds moment) override
     {
-        const qint64 absolute = m_originNs + atNs;
+        using namespace std::chrono;
+        const nanoseconds absolute = m_origin + moment;
         itimerspec setting{};
         // An expiry of zero would disarm the timer: a moment already past rings at once.
-        setting.it_value.tv_sec = absolute > 0 ? absolute / 1'000'000'000 : 0;
-        setting.it_value.tv_nsec = absolute > 0 ? absolute % 1'000'000'000 : 1;
+        if (absolute > 0ns) {
+            setting.it_value.tv_sec = duration_cast<seconds>(absolute).count();
+            setting.it_value.tv_nsec = (absolute % seconds(1)).count();
+        } else {
+            setting.it_value.tv_nsec = 1;
+        }
         ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &setting, nullptr);
     }
     void cancel() override
@@ -41,16 +45,16 @@ public:
 
 private:
     int m_fd;
-    qint64 m_originNs;
+    std::chrono::nanoseconds m_origin;
     Clock::Ring m_ring;
     QSocketNotifier m_notifier;
 };
 } // namespace
 
-std::unique_ptr<Alarm> makePreciseAlarm(const PreciseClock& clock, Clock::Ring ring)
+std::unique_ptr<Alarm> makeTimerFdAlarm(const MonotonicClock& clock, const Clock::Ring& ring)
 {
     const int fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (fd < 0) // no timerfd to be had (a restricted sandbox): Qt's timer will do
-        return makeQtTimerAlarm(clock, std::move(ring));
-    return std::make_unique<TimerFdAlarm>(fd, clock.originNs(), std::move(ring));
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<TimerFdAlarm>(fd, clock.origin(), ring);
 }

@@ -1,5 +1,5 @@
-#include "core/IniFileSettingsStore.h"
-#include "core/PerUserSettingsStore.h"
+#include "platform/IniFileSettingsStore.h"
+#include "platform/PerUserSettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/RunObserver.h"
+
+#include <QtGlobal>
+
+// The one line a run ends with: the data strings that went on the line and those left out,
+// the bytes handed to the line, the errors reported:
+//
+//     23 data strings sent, 0 left out; 3019 bytes on the line; 0 errors reported
+class RunSummary final : public RunObserver
+{
+public:
+    void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
+                const TickRecord& tick) override;
+
+    QString line(qint64 bytesOnTheLine, int errorsReported) const;
+
+private:
+    qint64 m_sent = 0;
+    qint64 m_leftOut = 0;
+};

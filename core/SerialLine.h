@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/LineSettings.h"
+
+#include <QByteArray>
+#include <QString>
+
+// What the serial control `MSComm1` sends through: a device, and whatever stands between the
+// transmitters' writes and its wire. The program's lines pace a serial device or the virtual
+// line (serial/PacedLine); tests record what they are given.
+class SerialLine
+{
+public:
+    // What the line says of its own accord while it is open.
+    class Events
+    {
+    public:
+        // The line gave out (pulled out, the other side gone) and has closed itself. Told once,
+        // from the event loop, never inside a write.
+        virtual void gaveOut(const QString& reason) = 0;
+
+    protected:
+        ~Events() = default;
+    };
+
+    virtual ~SerialLine() = default;
+
+    // Opens Com Port `port` with `settings`; `events` hears from the line until it is closed.
+    // Throws SimulatorError(ErrorKind::PortRefused) with the system's reason when it cannot.
+    virtual void open(qint16 port, const LineSettings& settings, Events& events) = 0;
+    virtual void close() = 0;
+    // A transmitter tick begins on the open line: returns whether its lines go on the wire.
+    virtual bool beginTick() = 0;
+    // One line of the tick, whether or not it goes out. Returns at once: it never waits for the
+    // wire.
+    virtual void write(const QByteArray& bytes) = 0;
+    // The tick has ended, having written its terminator line or not.
+    virtual void endTick(bool closedDataString) noexcept = 0;
+    // Com Port `port` as this line stands for it, e.g. "Com Port 3 (/dev/ttyS2)".
+    virtual QString describe(qint16 port) const = 0;
+};

@@ -1,0 +1,87 @@
+#include "serial/WireFeed.h"
+
+#include "core/Clock.h"
+#include "serial/SerialDevice.h"
+
+WireFeed::WireFeed(Clock& clock, SerialDevice& device, PacerFactory pacerFor)
+    : m_clock(clock), m_device(device), m_pacerFor(std::move(pacerFor)),
+      m_alarm(clock.makeAlarm([this] { handOver(); }))
+{
+}
+
+WireFeed::~WireFeed() = default;
+
+void WireFeed::beginRun(double charactersPerSecond)
+{
+    if (!m_pacer || m_pacer->isEmpty())
+        m_pacer = m_pacerFor(charactersPerSecond);
+}
+
+void WireFeed::append(const QByteArray& line, bool opensDataString)
+{
+    m_pacer->append(line, m_clock.now(), opensDataString);
+    handOver();
+}
+
+void WireFeed::dropAfterCurrentLine()
+{
+    if (m_pacer)
+        m_pacer->dropAfterCurrentLine();
+    arm();
+}
+
+void WireFeed::finishCurrentLine()
+{
+    if (!m_pacer)
+        return;
+    m_pacer->dropAfterCurrentLine();
+    if (const QByteArray rest = m_pacer->takeAll(); !rest.isEmpty())
+        deliver(rest);
+    m_alarm->cancel();
+}
+
+void WireFeed::clear()
+{
+    if (m_pacer)
+        m_pacer->clear();
+    m_alarm->cancel();
+}
+
+qint64 WireFeed::queuedBytes() const
+{
+    return m_pacer ? m_pacer->queuedBytes() : 0;
+}
+
+qint64 WireFeed::backlogBytes() const
+{
+    return m_pacer ? m_pacer->backlogBytes(m_clock.now()) : 0;
+}
+
+void WireFeed::handOver()
+{
+    if (!m_pacer)
+        return;
+    const Pacer::Ns now = m_clock.now();
+    // After the program was stopped for a while (SIGSTOP, a stalled machine) the wire goes on
+    // at its rate from now: what waits is not handed over in one burst.
+    m_pacer->resumeIfStalled(now);
+    if (const QByteArray due = m_pacer->takeDue(now); !due.isEmpty())
+        deliver(due);
+    arm();
+}
+
+void WireFeed::deliver(const QByteArray& bytes)
+{
+    m_bytesHandedOver += bytes.size();
+    m_device.deliver(bytes);
+}
+
+void WireFeed::arm()
+{
+    const std::optional<Pacer::Ns> at =
+        m_pacer ? m_pacer->nextHandOver(m_clock.now()) : std::nullopt;
+    if (at)
+        m_alarm->set(*at);
+    else
+        m_alarm->cancel();
+}
