@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "core/Fields.h"
 #include "core/Form1.h"
 #include "core/Simulator.h"
 #include "core/SimulatorError.h"
@@ -25,9 +26,6 @@
 
 namespace
 {
-
-// The caption beside each field: Label1(0)..Label1(6) stand by Text1, 2, 3, 4, 6, 7 and 8.
-constexpr std::array<int, 7> captionedField{1, 2, 3, 4, 6, 7, 8};
 
 QString indexed(const char* name, int index)
 {
@@ -66,8 +64,8 @@ MainWindow::MainWindow(Form1& form, Simulator& simulator, OpenDryx& openDryx, QW
     createControls();
     setTabOrder();
 
-    for (int field = 1; field <= 8; ++field)
-        showText(field);
+    for (const FieldRow& field : Fields::all())
+        showText(field.number);
     showLamps();
     for (int index = 1; index <= Form1::alarmCount; ++index)
         showAlarm(index);
@@ -118,18 +116,22 @@ void MainWindow::createControls()
     place(m_picture4, QStringLiteral("Picture4"));
     connect(m_picture4, &PictureButton::clicked, this, [this] { Picture4_Click(); });
 
-    for (std::size_t i = 0; i < captionedField.size(); ++i) {
-        const int field = captionedField[i];
-        auto* label = new QLabel(m_form.text(field).caption(), this);
-        place(label, indexed("Label1", int(i)));
+    // The caption beside each entry field: Label1(0)..Label1(6) stand by the entry fields in
+    // the order of their numbers.
+    int caption = 0;
+    for (const FieldRow& field : Fields::all()) {
+        if (!field.isEntry())
+            continue;
+        auto* label = new QLabel(QLatin1String(field.caption), this);
+        place(label, indexed("Label1", caption++));
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Look::highlightedText(palette));
         label->setPalette(palette);
         setBackground(label, Look::colour(Colours::panel));
     }
 
-    for (int field = 1; field <= 8; ++field)
-        m_text[std::size_t(field - 1)] = addField(field);
+    for (const FieldRow& field : Fields::all())
+        m_text[std::size_t(field.number - 1)] = addField(field.number);
 
     for (int index = 1; index <= Form1::alarmCount; ++index) {
         QPushButton* button =
@@ -286,7 +288,7 @@ bool MainWindow::checkField(QWidget* field)
     if (found == m_text.end())
         return true;
     const int number = int(found - m_text.begin()) + 1;
-    const auto refusal = m_simulator.validate(number);
+    const auto refusal = m_simulator.leaveField(number);
     if (!refusal)
         return true;
     m_presentRefusal(number, *refusal);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EntryChecks.h"
+#include "core/Fields.h"
 #include "core/FormMember.h"
 
 #include <QWidget>
@@ -70,7 +71,7 @@ private:
     RefusalPresenter m_presentRefusal;
     ProgramEnd m_endProgram;
 
-    std::array<QLineEdit*, 8> m_text{}; // Text1..Text8
+    std::array<QLineEdit*, Fields::count> m_text{}; // Text1..Text8
     LampWidget* m_shape5 = nullptr;
     LampWidget* m_shape1 = nullptr;
     std::array<LampWidget*, 4> m_shape3{};

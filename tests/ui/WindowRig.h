@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RunObserver.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
 #include "ui/MainWindow.h"
@@ -20,6 +21,17 @@ struct WindowRig {
     std::unique_ptr<OpenDryx> openDryx;
     QList<EntryRefusal> refusals;
     int programEnds = 0;
+    // The entries the window's checks told the run of, as "Text1 200 accepted".
+    struct EntryWatch final : RunObserver {
+        QStringList entries;
+        void entryLeft(int field, const QString& text, bool accepted) override
+        {
+            entries.append(
+                QStringLiteral("Text%1 %2 %3")
+                    .arg(field)
+                    .arg(text, accepted ? QLatin1String("accepted") : QLatin1String("refused")));
+        }
+    } entryWatch;
     std::unique_ptr<MainWindow> window;
 
     // With `recordRefusals` false the window shows its real message boxes.
@@ -29,6 +41,7 @@ struct WindowRig {
         openDryx = std::make_unique<OpenDryx>(sim.form, sim.rules, launcher, winePorts,
                                               sim.reporter, line);
         window = std::make_unique<MainWindow>(sim.form, sim.simulator, *openDryx);
+        sim.simulator.addObserver(&entryWatch);
         if (recordRefusals)
             window->setRefusalPresenter(
                 [this](int, const EntryRefusal& refusal) { refusals.append(refusal); });

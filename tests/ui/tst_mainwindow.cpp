@@ -530,6 +530,8 @@ void MainWindowTest::refusedByTab()
     QTest::keyClick(rig->field(field), Qt::Key_Tab);
     QCOMPARE(rig->refusals.size(), 2);
     QCOMPARE(QApplication::focusWidget(), rig->field(field));
+    QCOMPARE(rig->entryWatch.entries,
+             QStringList(2, QStringLiteral("Text%1 %2 refused").arg(field).arg(entry)));
 }
 
 void MainWindowTest::refusedByBacktab()
@@ -576,6 +578,8 @@ void MainWindowTest::acceptedEntryMovesOnSilently()
     QVERIFY(rig->refusals.isEmpty());
     QCOMPARE(QApplication::focusWidget()->objectName(), next);
     QCOMPARE(rig->sim.form.text(field).text(), entry);
+    QCOMPARE(rig->entryWatch.entries,
+             QStringList{QStringLiteral("Text%1 %2 accepted").arg(field).arg(entry)});
 }
 
 void MainWindowTest::refusedByClickOnAnotherField()
