@@ -5,9 +5,9 @@
 #include "app/FormStatePrinter.h"
 #include "core/ErrorReporter.h"
 #include "core/Form1.h"
+#include "core/OpenDryx.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
-#include "ui/OpenDryx.h"
 
 namespace
 {

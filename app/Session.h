@@ -2,11 +2,11 @@
 
 #include "app/Options.h"
 #include "core/Conversions.h"
+#include "core/OpenDryx.h"
 #include "core/PreciseClock.h"
 #include "core/TimerFacility.h"
-#include "ui/OpenDryx.h"
-#include "ui/ProcessLauncher.h"
-#include "ui/WinePrefix.h"
+#include "launcher/ProcessLauncher.h"
+#include "launcher/WinePrefix.h"
 
 #include <QStringList>
 

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "core/Form1.h"
+#include "core/OpenDryx.h"
 #include "core/Simulator.h"
 #include "core/SimulatorError.h"
 #include "ui/EnterPressesButton.h"
@@ -9,7 +10,6 @@
 #include "ui/LampWidget.h"
 #include "ui/Look.h"
 #include "ui/MessageBox.h"
-#include "ui/OpenDryx.h"
 #include "ui/PanelWidget.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"

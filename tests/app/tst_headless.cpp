@@ -6,10 +6,10 @@
 #include "app/RunRecord.h"
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
+#include "core/OpenDryx.h"
 #include "core/UsageError.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
-#include "ui/OpenDryx.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/ComPortMapper.h"
-#include "ui/Launcher.h"
+#include "core/ComPortMapper.h"
+#include "core/Launcher.h"
 
 #include <QMap>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ComPortMapper.h"
+#include "core/ComPortMapper.h"
 
 #include <QProcessEnvironment>
 

@@ -1,11 +1,11 @@
-#include "ui/OpenDryx.h"
+#include "core/OpenDryx.h"
 
+#include "core/ComPortMapper.h"
 #include "core/ErrorReporter.h"
 #include "core/FieldReader.h"
 #include "core/Form1.h"
+#include "core/Launcher.h"
 #include "core/SimulatorError.h"
-#include "ui/ComPortMapper.h"
-#include "ui/Launcher.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // Starting the monitoring application: natively, or through Wine for a Windows path, and what
 // the Wine prefix knows of its programs and COM ports.
-#include "ui/ProcessLauncher.h"
-#include "ui/WinePrefix.h"
+#include "launcher/ProcessLauncher.h"
+#include "launcher/WinePrefix.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,7 +52,7 @@ QStringList linesOf(const QString& log, qsizetype count)
 }
 } // namespace
 
-class ProcessLauncherTest : public QObject
+class LauncherTest : public QObject
 {
     Q_OBJECT
 
@@ -185,5 +185,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ProcessLauncherTest)
-#include "tst_processlauncher.moc"
+QTEST_GUILESS_MAIN(LauncherTest)
+#include "tst_launcher.moc"

@@ -1,7 +1,7 @@
-#include "ui/WinePrefix.h"
+#include "launcher/WinePrefix.h"
 
 #include "core/SimulatorError.h"
-#include "ui/WineInstallation.h"
+#include "launcher/WineInstallation.h"
 
 #include <QDir>
 #include <QFileInfo>
