@@ -90,10 +90,8 @@ void CommandInterpreter::stop()
 
 void CommandInterpreter::launch()
 {
-    QString done;
-    if (m_simulator.run(QStringLiteral("Open DRYX"),
-                        [this, &done] { done = m_openDryx.Picture4_Click(); }))
-        confirm(done);
+    // Confirmed once the program has started, which may be after a mapping of some seconds.
+    m_openDryx.Picture4_Click([this](const QString& done) { confirm(done); });
 }
 
 void CommandInterpreter::alarm(const QString& argument)

@@ -6,6 +6,7 @@
 #include "core/PreciseClock.h"
 #include "core/TimerFacility.h"
 #include "launcher/ProcessLauncher.h"
+#include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
 
 #include <QStringList>
@@ -74,7 +75,8 @@ private:
     VirtualLine* m_virtualLine = nullptr; // owned by the port, when it is the line
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<Simulator> m_simulator;
-    WinePrefix m_winePrefix;
+    QProcessRunner m_processRunner;
+    WinePrefix m_winePrefix{m_processRunner};
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
     std::unique_ptr<Alarm> m_durationEnd;

@@ -1,24 +1,16 @@
 #include "launcher/WinePrefix.h"
 
-#include "core/SimulatorError.h"
-#include "launcher/WineInstallation.h"
+#include "launcher/ProcessRunner.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <QFile>
-#include <QProcess>
 #include <algorithm>
 
 namespace
 {
-[[noreturn]] void cannot(const QString& why)
-{
-    throw SimulatorError(ErrorKind::LaunchFailed,
-                         QStringLiteral("cannot map a COM port of Wine: %1").arg(why));
-}
-
 // A string of the registry file: "..." with \\ and \" inside.
 QString unescaped(const QString& quoted)
 {
@@ -32,7 +24,14 @@ QString unescaped(const QString& quoted)
 }
 } // namespace
 
-WinePrefix::WinePrefix(const QProcessEnvironment& environment) : m_environment(environment)
+WinePrefix::WinePrefix(ProcessRunner& runner, const QProcessEnvironment& environment)
+    : WinePrefix(runner, environment, Programs())
+{
+}
+
+WinePrefix::WinePrefix(ProcessRunner& runner, const QProcessEnvironment& environment,
+                       Programs programs)
+    : m_runner(runner), m_environment(environment), m_programs(std::move(programs))
 {
     m_prefix = m_environment.value(QStringLiteral("WINEPREFIX"));
     if (m_prefix.isEmpty())
@@ -86,44 +85,94 @@ std::optional<QString> WinePrefix::fileOf(const QString& windowsPath) const
     return QFileInfo(at).isFile() ? std::optional(at) : std::nullopt;
 }
 
-void WinePrefix::run(const QString& program, const QStringList& arguments) const
+void WinePrefix::map(int number, const QString& device, Done done)
 {
-    QProcess process;
+    m_waiting.push_back({number, device, std::move(done)});
+    if (!m_current)
+        serveWaiting();
+}
+
+void WinePrefix::serveWaiting()
+{
+    while (!m_current && !m_waiting.empty()) {
+        m_current = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        const int number = m_current->number;
+        const QString device = m_current->device;
+        if (mapped(number) == device) {
+            finish({Outcome::Result::AlreadyMapped, {}});
+            continue;
+        }
+        const std::optional<QString> loader = m_programs.loader();
+        const std::optional<QString> server = m_programs.server();
+        if (!loader || !server) {
+            fail(WineInstallation::howToInstall());
+            continue;
+        }
+        // The server writes the registry out as it ends, and the next program's reads the value.
+        m_commands = {
+            {*loader,
+             {QStringLiteral("reg"), QStringLiteral("add"),
+              QStringLiteral("HKLM\\Software\\Wine\\Ports"), QStringLiteral("/v"),
+              QStringLiteral("COM%1").arg(number), QStringLiteral("/t"), QStringLiteral("REG_SZ"),
+              QStringLiteral("/d"), device, QStringLiteral("/f")}},
+            {*server, {QStringLiteral("-k")}},
+            {*server, {QStringLiteral("-w")}}};
+        runNextCommand();
+    }
+}
+
+void WinePrefix::runNextCommand()
+{
+    if (m_commands.empty()) {
+        const QString name = QStringLiteral("COM%1").arg(m_current->number);
+        const QString& device = m_current->device;
+        if (mapped(m_current->number) != device)
+            fail(QStringLiteral("%1 of %2 does not hold %3 after setting it")
+                     .arg(name, shownPrefix(), device));
+        else
+            finish({Outcome::Result::Mapped,
+                    QStringLiteral("%1 of %2 \u2192 %3").arg(name, shownPrefix(), device)});
+        return;
+    }
+    Command command = std::move(m_commands.front());
+    m_commands.pop_front();
     QProcessEnvironment environment = m_environment;
     // Quiet, and no dialogs for components that a port mapping does not need.
     environment.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     environment.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
-    process.setProcessEnvironment(environment);
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start();
-    // A prefix made afresh by the first use takes some seconds.
-    if (!process.waitForFinished(120'000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        cannot(QStringLiteral("%1 did not finish").arg(program));
-    }
+    // The outcome is told later, or at once when the program cannot start: either way the
+    // request is over or goes on from here, and the ones waiting are served after it.
+    m_runner.run(command.program, command.arguments, environment,
+                 [this, program = command.program](const ProcessRunner::Outcome& outcome) {
+                     switch (outcome.end) {
+                     case ProcessRunner::Outcome::End::Exited:
+                     case ProcessRunner::Outcome::End::Crashed:
+                         // What Wine did is seen in the registry file at the end.
+                         runNextCommand();
+                         break;
+                     case ProcessRunner::Outcome::End::NotStarted:
+                         fail(QStringLiteral("%1 did not start: %2").arg(program, outcome.reason));
+                         break;
+                     case ProcessRunner::Outcome::End::TimedOut:
+                         fail(QStringLiteral("%1 did not finish").arg(program));
+                         break;
+                     }
+                     serveWaiting();
+                 });
 }
 
-std::optional<QString> WinePrefix::map(int number, const QString& device)
+void WinePrefix::fail(const QString& why)
 {
-    if (mapped(number) == device)
-        return std::nullopt;
-    const std::optional<QString> loader = WineInstallation::loader();
-    const std::optional<QString> server = WineInstallation::server();
-    if (!loader || !server)
-        cannot(WineInstallation::howToInstall());
-    const QString name = QStringLiteral("COM%1").arg(number);
-    run(*loader, {QStringLiteral("reg"), QStringLiteral("add"),
-                  QStringLiteral("HKLM\\Software\\Wine\\Ports"), QStringLiteral("/v"), name,
-                  QStringLiteral("/t"), QStringLiteral("REG_SZ"), QStringLiteral("/d"), device,
-                  QStringLiteral("/f")});
-    // The server writes the registry out as it ends, and the next program's reads the value.
-    run(*server, {QStringLiteral("-k")});
-    run(*server, {QStringLiteral("-w")});
-    if (mapped(number) != device)
-        cannot(QStringLiteral("%1 of %2 does not hold %3 after setting it")
-                   .arg(name, shownPrefix(), device));
-    return QStringLiteral("%1 of %2 \u2192 %3").arg(name, shownPrefix(), device);
+    m_commands.clear();
+    finish({Outcome::Result::Failed, QStringLiteral("cannot map a COM port of Wine: %1").arg(why)});
+}
+
+// The request stays current while it is told, so that a request made from `done` waits its
+// turn instead of being served inside it.
+void WinePrefix::finish(const Outcome& outcome)
+{
+    const Done done = std::move(m_current->done);
+    done(outcome);
+    m_current.reset();
 }

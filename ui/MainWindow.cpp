@@ -295,7 +295,7 @@ bool MainWindow::checkField(QWidget* field)
 
 void MainWindow::Picture4_Click()
 {
-    m_simulator.run(QStringLiteral("Open DRYX"), [this] { m_openDryx.Picture4_Click(); });
+    m_openDryx.Picture4_Click();
 }
 
 void MainWindow::Command2_Click()

@@ -1,6 +1,8 @@
 // Starting the monitoring application: natively, or through Wine for a Windows path, and what
 // the Wine prefix knows of its programs and COM ports.
+#include "core/VirtualClock.h"
 #include "launcher/ProcessLauncher.h"
+#include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
 
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QTest>
 
 #include <csignal>
+
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -35,6 +39,54 @@ void writeFile(const QString& path, const QByteArray& contents,
 
 const QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
+// Wine's helpers in virtual time: each ends with status 0 once its time has passed on the
+// clock, `reg add` 3 s (the prefix's services starting), the server's -k and -w 1 s each. At
+// its end `reg add` has put the value into the prefix's system.reg, as Wine's server writes it.
+class VirtualWine : public ProcessRunner
+{
+public:
+    struct Run {
+        qint64 atMs;
+        QString program;
+        QStringList arguments;
+        QString wineDebug;
+        QString dllOverrides;
+        bool operator==(const Run&) const = default;
+    };
+
+    VirtualWine(Clock& clock, QString prefix) : m_clock(clock), m_prefix(std::move(prefix)) {}
+
+    QList<Run> runs;
+
+    void run(const QString& program, const QStringList& arguments,
+             const QProcessEnvironment& environment, Finished finished) override
+    {
+        runs.append({m_clock.nowMs(), program, arguments,
+                     environment.value(QStringLiteral("WINEDEBUG")),
+                     environment.value(QStringLiteral("WINEDLLOVERRIDES"))});
+        const bool regAdd = arguments.value(0) == QLatin1String("reg");
+        m_ends.push_back(m_clock.makeAlarm([this, arguments, regAdd, finished] {
+            if (regAdd)
+                writeFile(m_prefix + QStringLiteral("/system.reg"),
+                          QStringLiteral("WINE REGISTRY Version 2\n\n"
+                                         "[Software\\\\Wine\\\\Ports] 1702000000\n"
+                                         "\"%1\"=\"%2\"\n")
+                              .arg(arguments.value(4), arguments.value(8))
+                              .toUtf8());
+            finished({Outcome::End::Exited, 0, {}});
+        }));
+        m_ends.back()->set(m_clock.nowNs() + std::chrono::nanoseconds(regAdd ? 3s : 1s).count());
+    }
+
+private:
+    Clock& m_clock;
+    QString m_prefix;
+    std::vector<std::unique_ptr<Alarm>> m_ends; // kept to the end: one may be ringing
+};
+
+const WinePrefix::Programs noWine{[] { return std::optional<QString>(); },
+                                  [] { return std::optional<QString>(); }};
+
 // Lines a started script wrote to `log`, once there are `count` of them.
 QStringList linesOf(const QString& log, qsizetype count)
 {
@@ -56,6 +108,8 @@ class LauncherTest : public QObject
 {
     Q_OBJECT
 
+    QProcessRunner runner; // the prefixes' helpers, never run here
+
 private slots:
     void startsEveryClickWithoutWaitingOrArguments()
     {
@@ -67,7 +121,7 @@ private slots:
             program,
             QStringLiteral("#!/bin/sh\necho \"$$ $#\" >> '%1'\nexec sleep 30\n").arg(log).toUtf8(),
             executable);
-        const WinePrefix prefix(prefixAt(dir.filePath(QStringLiteral("prefix"))));
+        const WinePrefix prefix(runner, prefixAt(dir.filePath(QStringLiteral("prefix"))));
         ProcessLauncher launcher(prefix);
         QVERIFY(!launcher.startsThroughWine(program));
         QElapsedTimer clock;
@@ -90,7 +144,7 @@ private slots:
     void nativeRefusals()
     {
         QTemporaryDir dir;
-        const WinePrefix prefix(prefixAt(dir.path()));
+        const WinePrefix prefix(runner, prefixAt(dir.path()));
         ProcessLauncher launcher(prefix);
         QCOMPARE(launcher.start(dir.filePath(QStringLiteral("missing"))),
                  QStringLiteral("No such file or directory"));
@@ -116,7 +170,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, windows);
         QCOMPARE(ProcessLauncher::isWindowsPath(path), windows);
-        const WinePrefix prefix(prefixAt(QStringLiteral("/nonexistent")));
+        const WinePrefix prefix(runner, prefixAt(QStringLiteral("/nonexistent")));
         QCOMPARE(ProcessLauncher(prefix).startsThroughWine(path), windows);
     }
 
@@ -126,7 +180,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString prefixPath = dir.filePath(QStringLiteral("prefix"));
-        const WinePrefix prefix(prefixAt(prefixPath));
+        const WinePrefix prefix(runner, prefixAt(prefixPath));
 
         ProcessLauncher withoutWine(prefix, [] { return std::optional<QString>(); });
         QCOMPARE(withoutWine.start(launchPath),
@@ -163,25 +217,41 @@ private slots:
                   "[Software\\\\Wine\\\\Ports] 1702000000\n#time=1d\n"
                   "\"COM1\"=\"/dev/ttyUSB0\"\n\"COM7\"=\"/tmp/dryx-line\"\n"
                   "\"COM9\"=\"/tmp/a \\\\\\\"b\\\"\"\n\n[Software\\\\Other]\n\"COM2\"=\"/x\"\n");
-        const WinePrefix prefix(prefixAt(dir.path()));
+        const WinePrefix prefix(runner, prefixAt(dir.path()));
         QCOMPARE(prefix.mapped(7), QStringLiteral("/tmp/dryx-line"));
         QCOMPARE(prefix.mapped(1), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(prefix.mapped(9), QStringLiteral("/tmp/a \\\"b\""));
         QCOMPARE(prefix.mapped(2), std::nullopt);
         QCOMPARE(prefix.mapped(3), std::nullopt);
-        // Mapping what is mapped already touches nothing, Wine or no Wine.
-        WinePrefix same(prefixAt(dir.path()));
-        QCOMPARE(same.map(7, QStringLiteral("/tmp/dryx-line")), std::nullopt);
+        // Mapping what is mapped already touches nothing, Wine or no Wine, and is told at once;
+        // a change without Wine says what to install.
+        VirtualClock clock;
+        VirtualWine wine(clock, dir.path());
+        WinePrefix same(wine, prefixAt(dir.path()), noWine);
+        QList<ComPortMapper::Outcome> outcomes;
+        const auto keep = [&outcomes](const ComPortMapper::Outcome& outcome) {
+            outcomes.append(outcome);
+        };
+        same.map(7, QStringLiteral("/tmp/dryx-line"), keep);
+        same.map(7, QStringLiteral("/tmp/other-line"), keep);
+        QCOMPARE(outcomes,
+                 (QList<ComPortMapper::Outcome>{
+                     {ComPortMapper::Outcome::Result::AlreadyMapped, {}},
+                     {ComPortMapper::Outcome::Result::Failed,
+                      QStringLiteral("cannot map a COM port of Wine: Wine is not installed; to run "
+                                     "Windows programs here, install it (on Debian: sudo apt "
+                                     "install wine)")}}));
+        QVERIFY(wine.runs.isEmpty());
     }
 
     void thePrefixIsNamedAsTheOperatorKnowsIt()
     {
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("HOME"), QStringLiteral("/home/op"));
-        QCOMPARE(WinePrefix(environment).prefix(), QStringLiteral("/home/op/.wine"));
-        QCOMPARE(WinePrefix(environment).shownPrefix(), QStringLiteral("~/.wine"));
+        QCOMPARE(WinePrefix(runner, environment).prefix(), QStringLiteral("/home/op/.wine"));
+        QCOMPARE(WinePrefix(runner, environment).shownPrefix(), QStringLiteral("~/.wine"));
         environment.insert(QStringLiteral("WINEPREFIX"), QStringLiteral("/srv/wine/dryx"));
-        QCOMPARE(WinePrefix(environment).shownPrefix(), QStringLiteral("/srv/wine/dryx"));
+        QCOMPARE(WinePrefix(runner, environment).shownPrefix(), QStringLiteral("/srv/wine/dryx"));
     }
 };
 
