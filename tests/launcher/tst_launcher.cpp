@@ -1,9 +1,12 @@
-// Starting the monitoring application: natively, or through Wine for a Windows path, and what
-// the Wine prefix knows of its programs and COM ports.
-#include "core/VirtualClock.h"
+// Starting the monitoring application: natively, or through Wine for a Windows path, what the
+// Wine prefix knows of its programs and COM ports, and a launch that maps a COM port while the
+// run goes on.
+#include "core/OpenDryx.h"
 #include "launcher/ProcessLauncher.h"
 #include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/SimulatorRig.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +17,7 @@
 #include <csignal>
 
 using namespace std::chrono_literals;
+using Tick = SimulatorRig::Tick;
 
 namespace
 {
@@ -84,8 +88,30 @@ private:
     std::vector<std::unique_ptr<Alarm>> m_ends; // kept to the end: one may be ringing
 };
 
+char* toString(const VirtualWine::Run& run)
+{
+    return QTest::toString(QStringLiteral("%1 ms: %2 %3 (WINEDEBUG=%4 WINEDLLOVERRIDES=%5)")
+                               .arg(run.atMs)
+                               .arg(run.program, run.arguments.join(QLatin1Char(' ')),
+                                    run.wineDebug, run.dllOverrides));
+}
+
+const WinePrefix::Programs wineAt{[] { return std::optional<QString>("/usr/bin/wine"); },
+                                  [] { return std::optional<QString>("/usr/bin/wineserver"); }};
 const WinePrefix::Programs noWine{[] { return std::optional<QString>(); },
                                   [] { return std::optional<QString>(); }};
+
+// The data strings of the setup below (three points, one alarm), one page each.
+QList<Tick> dataStrings(qint64 from, qint64 until, int firstValue)
+{
+    QList<Tick> ticks;
+    for (qint64 t = from; t <= until; t += 500)
+        ticks.append(
+            {t,
+             {QString::number(firstValue), QString::number(firstValue + 1),
+              QString::number(firstValue + 2), QStringLiteral("0"), QStringLiteral("63536")}});
+    return ticks;
+}
 
 // Lines a started script wrote to `log`, once there are `count` of them.
 QStringList linesOf(const QString& log, qsizetype count)
@@ -252,6 +278,55 @@ private slots:
         QCOMPARE(WinePrefix(runner, environment).shownPrefix(), QStringLiteral("~/.wine"));
         environment.insert(QStringLiteral("WINEPREFIX"), QStringLiteral("/srv/wine/dryx"));
         QCOMPARE(WinePrefix(runner, environment).shownPrefix(), QStringLiteral("/srv/wine/dryx"));
+    }
+
+    // A click 2 s after Start while the run sends data strings: mapping COM1 takes Wine 5 s, in
+    // which every data string goes out at its due time, and the program starts when the mapping
+    // is done. A second click meanwhile waits for it, and finds COM1 mapped.
+    void aLaunchThroughWineNeverHoldsBackTheLine()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("HOME"), home.path());
+        SimulatorRig sim;
+        VirtualWine wine(sim.clock, home.filePath(QStringLiteral(".wine")));
+        WinePrefix prefix(wine, environment, wineAt);
+        RecordingLauncher launcher;
+        launcher.throughWine = true;
+        OpenDryx openDryx(sim.form, sim.rules, launcher, prefix, sim.reporter,
+                          OpenDryx::VirtualLine{QStringLiteral("/tmp/dryx-line"), std::nullopt});
+        QStringList started; // "<ms>: <what was done>"
+        const auto confirm = [&](const QString& done) {
+            started.append(QStringLiteral("%1: %2").arg(sim.clock.nowMs()).arg(done));
+        };
+        sim.setSetup(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"),
+                     QStringLiteral("1"));
+        QVERIFY(sim.simulator.Form_Load());
+        QVERIFY(sim.simulator.Command1_Click());
+
+        sim.clock.advanceTo(2000ms);
+        openDryx.Picture4_Click(confirm);
+        sim.clock.advanceTo(3000ms);
+        openDryx.Picture4_Click(confirm);
+        sim.clock.advanceTo(6999ms);
+        QVERIFY(launcher.started.isEmpty());
+        sim.clock.advanceTo(7000ms);
+
+        QCOMPARE(sim.ticks(), dataStrings(1000, 5000, 1) + dataStrings(5010, 6510, 11));
+        const QStringList regAdd =
+            QStringLiteral(
+                R"(reg add HKLM\Software\Wine\Ports /v COM1 /t REG_SZ /d /tmp/dryx-line /f)")
+                .split(QLatin1Char(' '));
+        QCOMPARE(wine.runs, (QList<VirtualWine::Run>{
+                                {2000, "/usr/bin/wine", regAdd, "-all", "mscoree,mshtml="},
+                                {5000, "/usr/bin/wineserver", {"-k"}, "-all", "mscoree,mshtml="},
+                                {6000, "/usr/bin/wineserver", {"-w"}, "-all", "mscoree,mshtml="}}));
+        const QString path = QLatin1String(OpenDryx::launchPath);
+        QCOMPARE(launcher.started, QStringList(2, path));
+        QCOMPARE(started,
+                 QStringList(2, QStringLiteral("7000: started %1 through Wine").arg(path)));
+        QCOMPARE(sim.reporter.reports,
+                 QStringList{QStringLiteral("Open DRYX: COM1 of ~/.wine \u2192 /tmp/dryx-line")});
     }
 };
 
