@@ -6,9 +6,9 @@
 #include "core/ErrorReporter.h"
 #include "core/Fields.h"
 #include "core/Form1.h"
+#include "core/OpenDryx.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
-#include "ui/OpenDryx.h"
 
 namespace
 {
@@ -93,10 +93,8 @@ void CommandInterpreter::stop()
 
 void CommandInterpreter::launch()
 {
-    QString done;
-    if (m_simulator.run(QStringLiteral("Open DRYX"),
-                        [this, &done] { done = m_openDryx.Picture4_Click(); }))
-        confirm(done);
+    // Confirmed once the program has started, which may be after a mapping of some seconds.
+    m_openDryx.Picture4_Click([this](const QString& done) { confirm(done); });
 }
 
 void CommandInterpreter::alarm(const QString& argument)

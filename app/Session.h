@@ -3,11 +3,12 @@
 #include "app/Options.h"
 #include "app/RunSummary.h"
 #include "core/Conversions.h"
+#include "core/OpenDryx.h"
 #include "core/TimerFacility.h"
+#include "launcher/ProcessLauncher.h"
+#include "launcher/QProcessRunner.h"
+#include "launcher/WinePrefix.h"
 #include "platform/MonotonicClock.h"
-#include "ui/OpenDryx.h"
-#include "ui/ProcessLauncher.h"
-#include "ui/WinePrefix.h"
 
 #include <QStringList>
 
@@ -79,7 +80,8 @@ private:
     std::unique_ptr<RunRecord> m_record;
     std::unique_ptr<ActionLog> m_actionLog;
     std::unique_ptr<TickTracePrinter> m_trace;
-    WinePrefix m_winePrefix;
+    QProcessRunner m_processRunner;
+    WinePrefix m_winePrefix{m_processRunner};
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
     std::unique_ptr<Alarm> m_durationEnd;

@@ -90,11 +90,6 @@ bool Simulator::Command4_Click(int index)
     return clicked;
 }
 
-bool Simulator::run(const QString& action, const std::function<void()>& handler)
-{
-    return m_dispatcher.run(action, handler);
-}
-
 std::optional<EntryRefusal> Simulator::validate(int field) const
 {
     return m_entryChecks.check(field, m_form.text(field).text());

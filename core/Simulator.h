@@ -35,9 +35,6 @@ public:
     bool Command3_Click(); // Stop
     bool Command4_Click(int index);
 
-    // Any other action of the operator, under the same error policy.
-    bool run(const QString& action, const std::function<void()>& handler);
-
     // The check of field `field` (1..8) on its current text. Changes nothing.
     std::optional<EntryRefusal> validate(int field) const;
     // The focus is about to leave field `field`: its check runs, and the observers hear of the

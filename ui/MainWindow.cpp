@@ -2,6 +2,7 @@
 
 #include "core/Fields.h"
 #include "core/Form1.h"
+#include "core/OpenDryx.h"
 #include "core/Simulator.h"
 #include "core/SimulatorError.h"
 #include "ui/EnterPressesButton.h"
@@ -10,7 +11,6 @@
 #include "ui/LampWidget.h"
 #include "ui/Look.h"
 #include "ui/MessageBox.h"
-#include "ui/OpenDryx.h"
 #include "ui/PanelWidget.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
@@ -297,7 +297,7 @@ bool MainWindow::checkField(QWidget* field)
 
 void MainWindow::Picture4_Click()
 {
-    m_simulator.run(QStringLiteral("Open DRYX"), [this] { m_openDryx.Picture4_Click(); });
+    m_openDryx.Picture4_Click();
 }
 
 void MainWindow::Command2_Click()

@@ -7,10 +7,10 @@
 #include "app/RunRecord.h"
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
+#include "core/OpenDryx.h"
 #include "core/UsageError.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
-#include "ui/OpenDryx.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -239,8 +239,9 @@ private slots:
 
         OpenDryx chosen(rig.sim.form, rig.sim.rules, rig.launcher, rig.winePorts, rig.sim.reporter,
                         OpenDryx::VirtualLine{"/tmp/dryx-line", 5});
-        QCOMPARE(chosen.Picture4_Click(),
-                 QStringLiteral("started c:\\program files\\dryx\\dryx.exe through Wine"));
+        QString done;
+        chosen.Picture4_Click([&done](const QString& what) { done = what; });
+        QCOMPARE(done, QStringLiteral("started c:\\program files\\dryx\\dryx.exe through Wine"));
         QCOMPARE(rig.winePorts.ports.value(5), QStringLiteral("/tmp/dryx-line"));
 
         OpenDryx unlinked(rig.sim.form, rig.sim.rules, rig.launcher, rig.winePorts,

@@ -2,10 +2,10 @@
 // the operator types, nothing escapes the interpreter, the line carries whole lines only, and
 // only "quit" asks to end the program.
 #include "app/CommandInterpreter.h"
+#include "core/OpenDryx.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
-#include "ui/OpenDryx.h"
 
 #include <QByteArrayList>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/ComPortMapper.h"
-#include "ui/Launcher.h"
+#include "core/ComPortMapper.h"
+#include "core/Launcher.h"
 
 #include <QMap>
 #include <QStringList>
@@ -25,16 +25,20 @@ public:
     bool startsThroughWine(const QString&) const override { return throughWine; }
 };
 
-// Records every mapping instead of touching a Wine prefix; maps each port once.
+// Records every mapping instead of touching a Wine prefix; maps each port once, and answers at
+// once.
 class RecordingPorts : public ComPortMapper
 {
 public:
     QMap<int, QString> ports;
-    std::optional<QString> map(int number, const QString& device) override
+    void map(int number, const QString& device, Done done) override
     {
-        if (ports.value(number) == device)
-            return std::nullopt;
+        if (ports.value(number) == device) {
+            done({Outcome::Result::AlreadyMapped, {}});
+            return;
+        }
         ports.insert(number, device);
-        return QStringLiteral("COM%1 of ~/.wine \u2192 %2").arg(number).arg(device);
+        done({Outcome::Result::Mapped,
+              QStringLiteral("COM%1 of ~/.wine \u2192 %2").arg(number).arg(device)});
     }
 };

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/OpenDryx.h"
 #include "core/RunObserver.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
 #include "ui/MainWindow.h"
-#include "ui/OpenDryx.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "ui/ProcessLauncher.h"
+#include "launcher/ProcessLauncher.h"
 
-#include "ui/WinePrefix.h"
+#include "launcher/WinePrefix.h"
 
 #include <QOperatingSystemVersion>
 #include <QProcess>

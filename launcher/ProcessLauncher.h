@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Launcher.h"
-#include "ui/WineInstallation.h"
+#include "core/Launcher.h"
+#include "launcher/WineInstallation.h"
 
 #include <functional>
 

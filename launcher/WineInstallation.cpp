@@ -1,4 +1,4 @@
-#include "ui/WineInstallation.h"
+#include "launcher/WineInstallation.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
