@@ -1,6 +1,7 @@
 #include "core/Dispatcher.h"
 #include "core/TimerSchedule.h"
 #include "platform/MonotonicClock.h"
+#include "tests/support/Patience.h"
 #include "tests/support/SimulatorRig.h"
 
 #include <QtTest>
@@ -164,7 +165,7 @@ void TimersTest::eventLoopDeliversTicksInOrder()
     });
     facility.restart(4, 5ms);
     facility.restart(2, 40ms);
-    QTRY_VERIFY_WITH_TIMEOUT(order.contains(2), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(order.contains(2), patienceMs);
     facility.stop(2);
     QCOMPARE(order, (QList<int>{4, 4, 4, 2}));
 }
@@ -197,7 +198,7 @@ void TimersTest::ticksGoOnInsideANestedEventLoop()
     });
     facility.restart(1, 1ms);
     facility.restart(2, 10ms);
-    QTRY_VERIFY_WITH_TIMEOUT(!boxOpen && switches >= 3, 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(!boxOpen && switches >= 3, patienceMs);
     facility.stop(2);
     QVERIFY(switchesWhileOpen >= 3);
 }
@@ -209,16 +210,16 @@ void TimersTest::alarmRingsNeverBeforeItsMoment()
     const std::unique_ptr<Alarm> alarm = clock.makeAlarm([&] { rangAt.append(clock.now()); });
     const std::chrono::nanoseconds moment = clock.now() + 20ms;
     alarm->set(moment);
-    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 1, patienceMs);
     QVERIFY(rangAt[0] >= moment);
 
     alarm->set(clock.now() - 1ms); // a moment already past rings at once
-    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 2, patienceMs);
 
     alarm->set(clock.now() + 30ms);
     alarm->set(clock.now() + 60ms); // a new setting replaces the last
     const std::chrono::nanoseconds replaced = clock.now() + 59ms;
-    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rangAt.size(), 3, patienceMs);
     QVERIFY(rangAt[2] >= replaced);
 
     alarm->set(clock.now() + 10ms);

@@ -1,6 +1,7 @@
 // The program itself, started as a process, on real pseudo-terminals: the test reads the other
 // side of the line and checks whole runs to the byte, with the actions given on standard input.
 // Times are checked where the bytes arrive, with tolerances that hold on a loaded machine.
+#include "tests/support/Patience.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ToolProcess.h"
 
@@ -48,12 +49,12 @@ private slots:
         tool.send("start");
         const QByteArray clear = values + "0\r\n0\r\n" + terminator;
         const QByteArray raised = values + "1\r\n0\r\n" + terminator;
-        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().size() >= clear.size(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().size() >= clear.size(), patienceMs);
         tool.send("Alarm  1");
-        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().endsWith(raised), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pty.poll().endsWith(raised), patienceMs);
         tool.send("stop");
         tool.send("show");
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), patienceMs);
         QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
         QVERIFY(tool.out.contains("\nAlarmState(1)=1\n"));
         tool.send("quit");
@@ -105,7 +106,7 @@ private slots:
         tool.start({QStringLiteral("--settings"), writeSetup(dir),
                     QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
                     QStringLiteral("Text4=2"), QStringLiteral("--start")});
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), patienceMs);
         QVERIFY2(tool.err.startsWith("virtual serial line: /dev/pts/"), tool.err.constData());
         QCOMPARE(QFileInfo(link).symLinkTarget().toUtf8(), tool.err.mid(21).trimmed());
         LineReader reader(link);
@@ -114,7 +115,7 @@ private slots:
         // 1000: a closing tick (one page); 1500: a page; 1510: a closing page.
         const QByteArray first = values + "0\r\n0\r\n" + terminator;
         const QByteArray second = values + values + "0\r\n0\r\n" + terminator;
-        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= first.size() + second.size(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= first.size() + second.size(), patienceMs);
         ::kill(pid_t(tool.process.processId()), SIGTERM);
         QVERIFY(tool.finished());
         QCOMPARE(tool.process.exitCode(), 0);
@@ -146,12 +147,12 @@ private slots:
                     QStringLiteral("--set"), QStringLiteral("pages=2"), QStringLiteral("--start")});
         QVERIFY(tool.process.waitForStarted());
         tool.process.closeWriteChannel(); // the end of input does not end the run
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), patienceMs);
         LineReader reader(link);
         QVERIFY(reader.isOpen());
         const QByteArray notice = "dryx-plc-test: Data transmission: the line cannot keep up: the "
                                   "transmitters produce ";
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(notice), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(notice), patienceMs);
         QByteArray page;
         for (int i = 1; i <= 200; ++i)
             page += QByteArray::number(i) + "\r\n";
@@ -159,7 +160,7 @@ private slots:
         // The first data string has one page (the first tick after Start closes), the others
         // two.
         const QByteArray expected = page + closing + page + page + closing;
-        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= expected.size(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= expected.size(), patienceMs);
         ::kill(pid_t(tool.process.processId()), SIGINT);
         QVERIFY(tool.finished());
         QCOMPARE(tool.process.exitCode(), 0);
@@ -185,7 +186,7 @@ private slots:
         Tool holder;
         holder.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
                       QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start")});
-        QTRY_VERIFY_WITH_TIMEOUT(!pty.poll().isEmpty(), 10000); // it holds the device
+        QTRY_VERIFY_WITH_TIMEOUT(!pty.poll().isEmpty(), patienceMs); // it holds the device
         Tool second;
         second.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
                       QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start"),
@@ -222,9 +223,9 @@ private slots:
         Tool tool;
         tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
                     QStringLiteral("1=") + link, QStringLiteral("--start")});
-        QTRY_VERIFY_WITH_TIMEOUT(pty->poll().endsWith(terminator), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pty->poll().endsWith(terminator), patienceMs);
         pty.reset(); // the adapter is pulled out
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), patienceMs);
         const QByteArray prefix =
             QStringLiteral("dryx-plc-test: Data transmission: Com Port 1 (%1) went away: ")
                 .arg(link)
@@ -233,7 +234,7 @@ private slots:
         QVERIFY2(tool.err.endsWith("; the run has been stopped (port refused)\n"),
                  tool.err.constData());
         tool.send("show");
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), patienceMs);
         QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
         QVERIFY(tool.out.contains("\nTimer4.Enabled=False\n"));
         QVERIFY(tool.out.contains("\nShape1.FillColor=255\n"));
@@ -245,7 +246,7 @@ private slots:
         QVERIFY(QFile::remove(link));
         QVERIFY(QFile::link(back.slavePath(), link));
         tool.send("start");
-        QTRY_VERIFY_WITH_TIMEOUT(back.poll().endsWith(terminator), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(back.poll().endsWith(terminator), patienceMs);
         QVERIFY(back.poll().startsWith(values + "0\r\n0\r\n" + terminator));
         tool.send("quit");
         QVERIFY(tool.finished());

@@ -1,6 +1,7 @@
 // Whole runs of the program as a test rig makes them, and the ways they end: the exit status
 // tells the truth, every end tidies up, a stopped program resumes without a burst, a thousand
 // Start/Stop cycles leave nothing behind, and an unprivileged user is told how to get a device.
+#include "tests/support/Patience.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ToolProcess.h"
 
@@ -80,7 +81,7 @@ bool settled(Tool& tool)
 {
     tool.out.clear();
     tool.send("show");
-    return QTest::qWaitFor([&] { return tool.readOut().endsWith("\nend\n"); }, 20000);
+    return QTest::qWaitFor([&] { return tool.readOut().endsWith("\nend\n"); }, patienceMs);
 }
 } // namespace
 
@@ -210,11 +211,11 @@ private slots:
         QByteArray received;
         std::unique_ptr<LineReader> reader;
         if (!device) {
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), patienceMs);
             reader = std::make_unique<LineReader>(link);
         }
         QTRY_VERIFY_WITH_TIMEOUT((device ? pty.poll() : reader->poll()).endsWith(terminator),
-                                 10000);
+                                 patienceMs);
         if (!headless) { // the window reads no commands: this is the window indeed
             tool.send("show");
             QTest::qWait(300);
@@ -249,9 +250,9 @@ private slots:
         Tool tool;
         tool.start({QStringLiteral("--settings"), writeSetup(dir),
                     QStringLiteral("--virtual-port=") + link, QStringLiteral("--start")});
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), patienceMs);
         LineReader reader(link);
-        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= 2 * firstDataSet().size(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.poll().size() >= 2 * firstDataSet().size(), patienceMs);
         ::kill(tool.pid(), SIGSTOP);
         QElapsedTimer stopped;
         stopped.start();
@@ -285,7 +286,7 @@ private slots:
         Tool tool;
         tool.start({QStringLiteral("--settings"), writeSetup(dir),
                     QStringLiteral("--virtual-port=") + link, QStringLiteral("--start")});
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), patienceMs);
         const int reader = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY);
         QVERIFY(reader >= 0);
         termios settings{};
@@ -298,7 +299,7 @@ private slots:
                            "the line sends 9600,N,8,1: on a real line it would read garbage\n")
                 .arg(link)
                 .toUtf8();
-        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(warning), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains(warning), patienceMs);
         QVERIFY(settled(tool));
         QVERIFY2(tool.out.contains("\nVirtualLine.Receiver=19200,N,8,1\n"), tool.out.constData());
         cfsetspeed(&settings, B9600);

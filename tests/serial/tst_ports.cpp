@@ -12,6 +12,7 @@
 #include "serial/PacedLine.h"
 #include "serial/SerialLines.h"
 #include "serial/VirtualLine.h"
+#include "tests/support/Patience.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/RecordingLine.h"
 #include "tests/support/RecordingReporter.h"
@@ -153,7 +154,7 @@ private slots:
         QByteArray written;
         for (const QStringList& lines : ticks) {
             if (lines == QStringList{"Stop, Start"}) {
-                QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), written, 5000);
+                QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), written, patienceMs);
                 line.port->setPortOpen(false);
                 openPort(*line.port, 3);
                 continue;
@@ -165,7 +166,7 @@ private slots:
             }
             tick.closesDataString();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), farEnd, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(line.farEnd(), farEnd, patienceMs);
         line.port->setPortOpen(false);
         QVERIFY(!line.port->portOpen());
         QVERIFY(line.reporter.reports.isEmpty());
@@ -216,18 +217,21 @@ private slots:
         auto line = VirtualLine::create(clock, QString(), reporter);
         const int reader = openReader(line->path());
         QVERIFY(reader >= 0);
-        const auto port = std::make_unique<SerialControl>(
-            SerialLines::virtualLine(clock, std::move(line), reporter));
+        auto paced = SerialLines::virtualLine(clock, std::move(line), reporter);
+        const WireFeed& feed = paced->feed();
+        const auto port = std::make_unique<SerialControl>(std::move(paced));
         openPort(*port, 7); // any number: the virtual line
         QCOMPARE(port->portOpen(), true);
         QElapsedTimer elapsed;
         elapsed.start();
         writeTick(*port, page.repeated(2), false); // two pages, one data string
         writeTick(*port, page.repeated(2));
-        // The writes return at once; the 88 bytes take 88 character times (91.7 ms).
-        QVERIFY(elapsed.elapsed() < 20);
+        // The writes have returned with the bytes still waiting for the wire: the 88 bytes take
+        // 88 character times (91.7 ms).
+        QVERIFY(feed.queuedBytes() > 0);
         QByteArray received;
-        QTRY_VERIFY_WITH_TIMEOUT((received += readAll(reader)).size() >= 4 * page.size(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((received += readAll(reader)).size() >= 4 * page.size(),
+                                 patienceMs);
         QCOMPARE(received, page.repeated(4));
         QVERIFY2(elapsed.elapsed() >= 88, qPrintable(QString::number(elapsed.elapsed())));
         port->setPortOpen(false);
@@ -255,7 +259,8 @@ private slots:
         QCOMPARE(line.bytesLost(), 2 * page.size());
         QCOMPARE(readAll(reader), page);
         ::close(reader);
-        QTRY_VERIFY(!line.readerPresent()); // the kernel's hang-up takes a moment
+        QTRY_VERIFY_WITH_TIMEOUT(!line.readerPresent(),
+                                 patienceMs); // the kernel's hang-up takes a moment
         clock.advanceTo(99ms);
         line.deliver(page); // gone, but not yet seen gone: the pty takes it and it is flushed
         clock.advanceTo(100ms);
@@ -301,7 +306,7 @@ private slots:
         clock.advanceBy(1s);
         QCOMPARE(reporter.reports.size(), 1); // unchanged: nothing more
         ::close(reader);
-        QTRY_VERIFY(!line->readerPresent());
+        QTRY_VERIFY_WITH_TIMEOUT(!line->readerPresent(), patienceMs);
         clock.advanceBy(100ms);
         QCOMPARE(line->receiver(), std::nullopt);
         QCOMPARE(reporter.reports.size(), 1);
@@ -325,9 +330,9 @@ private slots:
         writeTick(port, page);
         writeTick(port, page); // waits for the one before
         writeTick(port, page); // two ahead of it: left out whole
-        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(pty.poll(), page.repeated(3), patienceMs);
         QCOMPARE(line.dataStringsLeftOut(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(reporter.notices.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(reporter.notices.size(), 1, patienceMs);
         port.setPortOpen(false);
     }
 
@@ -395,14 +400,14 @@ private slots:
         const QStringList& failures = observer.failures;
         openPort(port, 1);
         writeTick(port, page);
-        QTRY_COMPARE_WITH_TIMEOUT(pty->poll(), page, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(pty->poll(), page, patienceMs);
         pty.reset(); // pulled out
         // Writes go on until the failure is seen; none of them throws or blocks.
         for (int i = 0; i < 5 && port.portOpen(); ++i) {
             writeTick(port, page);
             QTest::qWait(30);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, patienceMs);
         QVERIFY2(failures[0].startsWith(QStringLiteral("Com Port 1 (%1) went away: ").arg(link)),
                  qPrintable(failures[0]));
         QCOMPARE(port.portOpen(), false);
@@ -416,7 +421,7 @@ private slots:
         QVERIFY(QFile::link(back.slavePath(), link));
         openPort(port, 1);
         writeTick(port, page);
-        QTRY_COMPARE_WITH_TIMEOUT(back.poll(), page, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(back.poll(), page, patienceMs);
         port.setPortOpen(false);
         port.setObserver(nullptr);
     }

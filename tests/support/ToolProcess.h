@@ -2,6 +2,7 @@
 
 // The program itself as the end-to-end tests start it: the process with its standard streams,
 // a setup file, the reading end of its virtual line, and the summary line a run ends with.
+#include "tests/support/Patience.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -90,7 +91,7 @@ struct Tool {
     // Waits for the end (true also when it has already come).
     bool finished()
     {
-        return process.state() == QProcess::NotRunning || process.waitForFinished(10000);
+        return process.state() == QProcess::NotRunning || process.waitForFinished(patienceMs);
     }
     const QByteArray& readOut() { return out += process.readAllStandardOutput(); }
     const QByteArray& readErr() { return err += process.readAllStandardError(); }

@@ -2,6 +2,7 @@
 
 #include "core/OpenDryx.h"
 #include "core/RunObserver.h"
+#include "tests/support/Patience.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
 #include "ui/MainWindow.h"
@@ -52,7 +53,7 @@ struct WindowRig {
     {
         window->show();
         window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
+        return QTest::qWaitForWindowActive(window.get(), patienceMs);
     }
 
     template <typename T = QWidget> T* control(const QString& name) const

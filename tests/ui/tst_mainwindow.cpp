@@ -1,6 +1,7 @@
 #include "tests/ui/WindowRig.h"
 #include "ui/Look.h"
 
+#include "tests/support/Patience.h"
 #include "ui/LampWidget.h"
 #include "ui/PictureButton.h"
 
@@ -716,7 +717,7 @@ void MainWindowTest::leavingForAnotherWindowRunsNoCheck()
     auto* otherField = new QLineEdit(&other);
     other.show();
     other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(QTest::qWaitForWindowActive(&other, patienceMs));
     QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, otherField->geometry().center());
     QCOMPARE(QApplication::focusWidget(), otherField);
     QVERIFY(rig->refusals.isEmpty());

@@ -2,6 +2,7 @@
 #include "tests/ui/WindowRig.h"
 
 #include "platform/MonotonicClock.h"
+#include "tests/support/Patience.h"
 #include "tests/support/RecordingLine.h"
 #include "ui/MessageBoxErrorReporter.h"
 
@@ -131,7 +132,7 @@ void MessageBoxesTest::ticksGoOnWhileABoxIsOpen()
     MainWindow window(form, simulator, openDryx);
     window.show();
     window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(QTest::qWaitForWindowActive(&window, patienceMs));
 
     QVERIFY(simulator.Command1_Click()); // one-page mode: the first data string after 1000 ms
     auto* pageGap = window.findChild<QLineEdit*>(QStringLiteral("Text2"));
