@@ -43,7 +43,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test sanitize lint wine-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
+.PHONY: all deps build program test test-stress sanitize lint wine-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
 
@@ -63,6 +63,11 @@ program: deps
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The whole suite 10 times in a row under two busy loops, as on a loaded CI machine
+# (RUNS=N and HOGS=N change the figures).
+test-stress: build
+	tests/stress.sh $(BUILD_DIR)
 
 # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in one
 # build of its own: any finding fails it. Qt's own leaks at exit are listed in the suppressions.
