@@ -19,6 +19,9 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev 
 # the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
 WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64
 
+# What `make net-test` needs besides: ser2net and pyserial (its clients).
+NET_PACKAGES := ser2net python3-serial
+
 # Fuzzing: clang with libFuzzer (its runtime is in libclang-rt-14-dev on Debian 12).
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_DIR ?= build-fuzz
@@ -43,7 +46,7 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test test-stress sanitize lint wine-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
+.PHONY: all deps build program test test-stress sanitize lint wine-test net-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
 
@@ -111,6 +114,12 @@ lint: deps
 wine-test: build
 	$(call install-missing,$(WINE_PACKAGES))
 	tests/wine/run_wine_test.sh $(PROGRAM)
+
+# The virtual line served over TCP by ser2net from examples/ser2net.yaml (ports and link of its
+# own): a raw TCP and an RFC 2217 client must read whole data strings at the line's pace (~10 s).
+net-test: program
+	$(call install-missing,$(NET_PACKAGES))
+	tests/net/run_net_test.sh $(PROGRAM)
 
 # Both on the virtual line (read it with `cat -v /tmp/dryx-line`). With a display: the window.
 # Without one: headless, started, tracing every tick; Ctrl-C stops the run and ends it.
