@@ -54,6 +54,7 @@ drwxr-xr-x root/root ./usr/share/doc/dryx-plc-test/
 drwxr-xr-x root/root ./usr/share/doc/dryx-plc-test/examples/
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/setup.ini
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/two-pages.ini
+-rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/ser2net.yaml
 drwxr-xr-x root/root ./usr/share/icons/
 drwxr-xr-x root/root ./usr/share/icons/hicolor/
 drwxr-xr-x root/root ./usr/share/icons/hicolor/256x256/
