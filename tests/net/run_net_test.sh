@@ -14,17 +14,9 @@
 # NET_TEST_KEEP=1 keeps the temporary directory (record, bytes, logs) for a look.
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 PROGRAM (the dryx-plc-test executable)" >&2
-    exit 2
-fi
-PROGRAM=$(realpath "$1")
-if [ ! -x "$PROGRAM" ]; then
-    echo "$0: $1 is not an executable program" >&2
-    exit 2
-fi
 HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
+# shellcheck source=../support/program-argument.sh
+source "$HERE/../support/program-argument.sh"
 RUN_SECONDS=8
 READ_SECONDS=3
 

@@ -11,16 +11,8 @@
 # WINE_TEST_KEEP=1 keeps the temporary directory (prefix, logs, received bytes) for a look.
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 PROGRAM (the dryx-plc-test executable)" >&2
-    exit 2
-fi
-PROGRAM=$(realpath "$1")
-if [ ! -x "$PROGRAM" ]; then
-    echo "$0: $1 is not an executable program" >&2
-    exit 2
-fi
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../support/program-argument.sh
+source "$(dirname "$0")/../support/program-argument.sh"
 SETUP=$ROOT/examples/setup.ini
 PORT=7
 READ_SECONDS=6
