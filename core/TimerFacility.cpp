@@ -31,6 +31,18 @@ void TimerFacility::stop(int timer)
     arm();
 }
 
+void TimerFacility::at(Ms due, TimerSchedule::Step step)
+{
+    m_schedule.at(due, std::move(step));
+    arm();
+}
+
+void TimerFacility::cancelSteps()
+{
+    m_schedule.cancelSteps();
+    arm();
+}
+
 // A handler may open a modal message box, whose event loop goes on delivering ticks: the
 // alarm stays set for the next due time throughout.
 void TimerFacility::wake()

@@ -30,10 +30,14 @@ public:
     void restart(int timer, Ms interval);
     // No more ticks of this timer until it is restarted.
     void stop(int timer);
+    // `step` is carried out once, at `due` on the clock, in time order with the ticks (before
+    // those due at the same moment); what it restarts counts from `due`.
+    void at(Ms due, TimerSchedule::Step step);
+    void cancelSteps();
 
     // Whole milliseconds on the clock.
     Ms now() const;
-    // The moment the tick being handled was due, if a tick is being handled.
+    // The moment the tick (or step) being handled was due, if one is being handled.
     std::optional<Ms> tickDue() const { return m_schedule.dispatchDue(); }
 
 private:

@@ -1,5 +1,6 @@
 #include "core/TimerSchedule.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace std::chrono_literals;
@@ -35,9 +36,18 @@ void TimerSchedule::stop(int timer)
     m_entries[slot(timer)].running = false;
 }
 
+void TimerSchedule::at(Ms due, Step step)
+{
+    const auto later = std::upper_bound(m_steps.begin(), m_steps.end(), due,
+                                        [](Ms at, const PendingStep& s) { return at < s.due; });
+    m_steps.insert(later, {due, std::move(step)});
+}
+
 std::optional<TimerSchedule::Ms> TimerSchedule::nextDue() const
 {
     std::optional<Ms> earliest;
+    if (!m_steps.empty())
+        earliest = m_steps.front().due;
     for (const Entry& entry : m_entries)
         if (entry.running && (!earliest || entry.due < *earliest))
             earliest = entry.due;
@@ -57,21 +67,38 @@ std::optional<int> TimerSchedule::earliestDueBy(Ms now) const
 
 void TimerSchedule::deliverDue(Ms now, const std::function<Ms()>& clock)
 {
-    while (const std::optional<int> found = earliestDueBy(now)) {
+    for (;;) {
+        const std::optional<int> found = earliestDueBy(now);
+        if (!m_steps.empty() && m_steps.front().due <= now &&
+            (!found || m_steps.front().due <= m_entries[*found].due)) {
+            PendingStep next = std::move(m_steps.front());
+            m_steps.pop_front();
+            dispatch(next.due, next.step);
+            continue;
+        }
+        if (!found)
+            return;
         Entry& entry = m_entries[*found];
         const Ms due = entry.due;
         // The periodic next tick; the handler's own restart or stop overrides it.
         const Ms handledAt = clock();
         entry.due =
             due + entry.interval > handledAt ? due + entry.interval : handledAt + entry.interval;
-        // Restored afterwards: a handler's nested event loop may deliver ticks of its own.
-        struct Restore {
-            std::optional<Ms>& due;
-            std::optional<Ms> previous;
-            ~Restore() { due = previous; }
-        } restore{m_dispatchDue, m_dispatchDue};
-        m_dispatchDue = due;
-        if (m_handler)
-            m_handler(*found + 1);
+        dispatch(due, [this, timer = *found + 1] {
+            if (m_handler)
+                m_handler(timer);
+        });
     }
+}
+
+void TimerSchedule::dispatch(Ms due, const std::function<void()>& handle)
+{
+    // Restored afterwards: a handler's nested event loop may deliver ticks of its own.
+    struct Restore {
+        std::optional<Ms>& due;
+        std::optional<Ms> previous;
+        ~Restore() { due = previous; }
+    } restore{m_dispatchDue, m_dispatchDue};
+    m_dispatchDue = due;
+    handle();
 }

@@ -80,6 +80,7 @@ void TimersTest::negativeIntervalIsRefused()
     QCOMPARE(form.Timer3.interval(), 10);
 }
 
+// Steps (negative here) go before the ticks due with them, in the order they were added.
 void TimersTest::ticksDueTogetherGoInTimerOrder()
 {
     VirtualClock clock;
@@ -89,8 +90,17 @@ void TimersTest::ticksDueTogetherGoInTimerOrder()
     timers.restart(6, 100ms);
     timers.restart(4, 100ms);
     timers.restart(1, 50ms);
+    timers.at(100ms, [&] { order.append(-1); });
+    timers.at(50ms, [&] { order.append(-2); });
+    timers.at(100ms, [&] { order.append(-3); });
     clock.advanceTo(100ms);
-    QCOMPARE(order, (QList<int>{1, 1, 4, 6}));
+    QCOMPARE(order, (QList<int>{-2, 1, -1, -3, 1, 4, 6}));
+
+    // What a step handled 30 ms late restarts counts from the step's due time, as a tick's does.
+    TimerSchedule schedule;
+    schedule.at(1000ms, [&] { schedule.restart(2, 500ms, 1030ms); });
+    schedule.deliverDue(1030ms, [] { return 1030ms; });
+    QCOMPARE(schedule.nextDue(), std::optional<Ms>(1500ms));
 }
 
 void TimersTest::restartDuringATickCountsFromItsDueTime_data()
