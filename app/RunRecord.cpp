@@ -38,22 +38,30 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
 {
     const qint64 msSinceStart = sinceStart.count();
     const QString set = TimerRoles::nameOf(timer.dataSet);
-    const QString leftOut = tick.sent ? QString() : QStringLiteral("left-out ");
+    QString marker = tick.sent ? QString() : QStringLiteral("left-out ");
+    if (!tick.fault.isEmpty())
+        marker = QStringLiteral("fault:%1 ").arg(tick.fault);
+    if (!tick.faultNote.isEmpty())
+        m_faultNotes.append(tick.faultNote);
     for (const QString& text : tick.lines) {
         const QByteArray bytes = SerialControl::lineBytes(text);
         write(QStringLiteral("%1 %2 %3 %4%5 |%6|")
                   .arg(msSinceStart)
-                  .arg(timer.name(), set, leftOut, QString::fromLatin1(bytes.toHex(' ').toUpper()),
+                  .arg(timer.name(), set, marker, QString::fromLatin1(bytes.toHex(' ').toUpper()),
                        shown(bytes)));
     }
     m_dataStringBytes += tick.bytes;
     if (tick.closedDataString) {
+        QString how = tick.sent ? QString() : QStringLiteral(" left out");
+        if (!m_faultNotes.isEmpty())
+            how = QStringLiteral(" (%1)").arg(m_faultNotes.join(QLatin1String("; ")));
         write(QStringLiteral("= %1 data string %2%3: %4 bytes")
                   .arg(msSinceStart)
                   .arg(++m_dataStrings)
-                  .arg(tick.sent ? QString() : QStringLiteral(" left out"))
+                  .arg(how)
                   .arg(m_dataStringBytes));
         m_dataStringBytes = 0;
+        m_faultNotes.clear();
     }
     m_file.flush();
 }

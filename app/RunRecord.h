@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // The --log record, made to be diffed: one line per line written to the port, at the nominal
 // time of its tick (its due time, in ms since Start), with its timer, its data set, its bytes in
@@ -20,6 +21,12 @@
 //     = 1000 data string 1: 133 bytes
 //     = 2501 data string 6 left out: 902 bytes
 //     # alarm 1 raised
+//
+// The lines of a data string broken on purpose carry the fault's kind, and its counter line
+// what the fault did:
+//
+//     3000 Timer4 first fault:garble 31 5A 0D 0A |1Z\r\n|
+//     = 3000 data string 4 (garble: line 1 byte 2: 0D -> 5A): 133 bytes
 class RunRecord final : public RunObserver
 {
 public:
@@ -40,4 +47,5 @@ private:
     QFile m_file;
     qint64 m_dataStrings = 0;
     qint64 m_dataStringBytes = 0; // so far, of the data string under way
+    QStringList m_faultNotes;     // so far, of the data string under way
 };

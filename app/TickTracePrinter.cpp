@@ -28,8 +28,11 @@ QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const 
                            : text);
     }
     // A tick whose data string the line left out put nothing on the line: its count says so.
-    const QString bytes =
+    QString bytes =
         tick.sent ? QString::number(tick.bytes) : QStringLiteral("left-out:%1").arg(tick.bytes);
+    // A tick of a data string broken on purpose: the kind of fault, and what it sent.
+    if (!tick.fault.isEmpty())
+        bytes = QStringLiteral("%1:%2").arg(tick.fault).arg(tick.bytes);
     QString line = QStringLiteral("%1 %2 %3").arg(msSinceStart).arg(timer, bytes);
     if (!shown.isEmpty())
         line += QLatin1Char(' ') + shown.join(QLatin1Char(' '));

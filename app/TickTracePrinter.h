@@ -13,6 +13,9 @@
 //
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
 //     2501 Timer1 left-out:892 1 2 3 ... 200
+//
+// A tick of a data string broken on purpose has the fault's kind there instead, e.g.
+// `3000 Timer4 drop-line:130 1 3 4 ...`.
 class TickTracePrinter final : public RunObserver
 {
 public:

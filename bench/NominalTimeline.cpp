@@ -25,6 +25,8 @@ public:
     void close() override {}
     bool beginTick() override { return true; }
     void endTick(bool) noexcept override {}
+    void holdBack(std::chrono::milliseconds, bool) override {}
+    bool sendsBreaks() const override { return false; }
     QString describe(qint16 port) const override { return QStringLiteral("Com Port %1").arg(port); }
     void write(const QByteArray& bytes) override
     {

@@ -1,15 +1,29 @@
 #include "core/SerialControl.h"
 
+#include "core/LineFaults.h"
 #include "core/LineObserver.h"
 #include "core/SimulatorError.h"
+
+#include <utility>
 
 SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port : nullptr)
 {
     if (!m_port)
         return;
-    m_port->m_tick = TickRecord{};
-    m_port->m_tick.sent = m_port->m_line->beginTick();
-    m_port->m_inTick = true;
+    SerialControl& own = *m_port;
+    own.m_tick = TickRecord{};
+    own.m_tick.sent = own.m_line->beginTick();
+    own.m_inTick = true;
+    const bool opens = !std::exchange(own.m_inDataString, true);
+    // A faulted tick's lines are held until its end, when the fault has seen them all: the
+    // other ticks go to the line as they are written, untouched.
+    const LineFault* fault = own.m_tick.sent && own.m_faults
+                                 ? own.m_faults->beginTick(opens)
+                                 : nullptr;
+    own.m_holdingTick = fault != nullptr;
+    own.m_heldLines.clear();
+    if (fault)
+        own.m_tick.fault = fault->kindName();
 }
 
 SerialControl::Tick::~Tick()
@@ -33,8 +47,12 @@ void SerialControl::endTick(bool closedDataString) noexcept
 {
     m_inTick = false;
     m_tick.closedDataString = closedDataString;
+    if (closedDataString)
+        m_inDataString = false;
     // The line may have given out during the tick (in a nested event loop): it has forgotten
     // the tick then.
+    if (m_open && std::exchange(m_holdingTick, false))
+        sendFaulted(closedDataString);
     if (m_open)
         m_line->endTick(closedDataString);
     if (m_observer)
@@ -88,10 +106,33 @@ void SerialControl::setOutput(const QString& text)
         throw SimulatorError(ErrorKind::PortRefused,
                              QStringLiteral("cannot write outside a transmitter tick"));
     const QByteArray bytes = lineBytes(text);
+    if (m_holdingTick) {
+        m_heldLines.append(bytes);
+        return;
+    }
     m_tick.bytes += bytes.size();
     if (m_observer)
         m_tick.lines.append(text);
     m_line->write(bytes);
+}
+
+// The tick's lines as its fault leaves them, written at the tick's end, which is the moment
+// they were written: the tick takes no time of its own.
+void SerialControl::sendFaulted(bool closedDataString)
+{
+    LineFaults::Outcome outcome = m_faults->apply(std::exchange(m_heldLines, {}), closedDataString);
+    if (outcome.holdBack.count() > 0) {
+        m_line->holdBack(outcome.holdBack, outcome.breakCondition);
+        if (outcome.breakCondition && !m_line->sendsBreaks())
+            outcome.note += QStringLiteral(" (this line has no break condition: it is silent)");
+    }
+    m_tick.faultNote = outcome.note;
+    for (const QByteArray& bytes : outcome.lines) {
+        m_tick.bytes += bytes.size();
+        if (m_observer)
+            m_tick.lines.append(QString::fromLatin1(bytes));
+        m_line->write(bytes);
+    }
 }
 
 QByteArray SerialControl::lineBytes(const QString& text)
@@ -115,6 +156,7 @@ void SerialControl::gaveOut(const QString& reason)
 void SerialControl::setOpen(bool open)
 {
     m_open = open;
+    m_inDataString = false;
     if (m_notifier)
         m_notifier->notify({FormMember::Kind::PortOpen, 0});
 }

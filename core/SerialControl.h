@@ -6,10 +6,12 @@
 #include "core/TickRecord.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
 
+class LineFaults;
 class LineObserver;
 
 // The serial control `MSComm1` as the core uses it: `CommPort`, `Settings`, `PortOpen` and
@@ -66,10 +68,13 @@ public:
 
     void setChangeNotifier(const ChangeNotifier* notifier) { m_notifier = notifier; }
     void setObserver(LineObserver* observer) { m_observer = observer; }
+    // Faults armed on purpose for the data strings to come (a test rig's bad line).
+    void setFaults(LineFaults* faults) { m_faults = faults; }
 
 private:
     void gaveOut(const QString& reason) override;
     void endTick(bool closedDataString) noexcept;
+    void sendFaulted(bool closedDataString);
     void setOpen(bool open);
     [[noreturn]] void refuseWhileOpen(const QString& what) const;
 
@@ -79,7 +84,11 @@ private:
     QString m_settingsText = m_settings.text();
     bool m_open = false;
     bool m_inTick = false;
+    bool m_inDataString = false; // a data string's first tick has been, its last not yet
     TickRecord m_tick;
+    LineFaults* m_faults = nullptr;
+    bool m_holdingTick = false;     // this tick's lines wait for its end, to be faulted
+    QList<QByteArray> m_heldLines;
     const ChangeNotifier* m_notifier = nullptr;
     LineObserver* m_observer = nullptr;
 };

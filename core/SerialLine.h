@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 // What the serial control `MSComm1` sends through: a device, and whatever stands between the
 // transmitters' writes and its wire. The program's lines pace a serial device or the virtual
 // line (serial/PacedLine); tests record what they are given.
@@ -34,6 +36,11 @@ public:
     // One line of the tick, whether or not it goes out. Returns at once: it never waits for the
     // wire.
     virtual void write(const QByteArray& bytes) = 0;
+    // The next line written goes on the wire `span` after the wire is free, not sooner; with
+    // `breakCondition` the line is held in a break meanwhile, where the device can do that.
+    virtual void holdBack(std::chrono::milliseconds span, bool breakCondition) = 0;
+    // Whether `holdBack` can hold the line in a break; without, the line is only silent.
+    virtual bool sendsBreaks() const = 0;
     // The tick has ended, having written its terminator line or not.
     virtual void endTick(bool closedDataString) noexcept = 0;
     // Com Port `port` as this line stands for it, e.g. "Com Port 3 (/dev/ttyS2)".

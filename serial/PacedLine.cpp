@@ -54,6 +54,12 @@ void PacedLine::write(const QByteArray& bytes)
     m_feed.append(bytes, std::exchange(m_nextLineOpensDataString, false));
 }
 
+void PacedLine::holdBack(std::chrono::milliseconds span, bool breakCondition)
+{
+    if (m_tickLetThrough && !m_failing)
+        m_feed.holdBack(span, breakCondition);
+}
+
 void PacedLine::endTick(bool closedDataString) noexcept
 {
     m_gate->endTick(closedDataString);

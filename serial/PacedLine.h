@@ -32,6 +32,8 @@ public:
     void close() override;
     bool beginTick() override;
     void write(const QByteArray& bytes) override;
+    void holdBack(std::chrono::milliseconds span, bool breakCondition) override;
+    bool sendsBreaks() const override { return m_device->sendsBreaks(); }
     void endTick(bool closedDataString) noexcept override;
     QString describe(qint16 port) const override;
 

@@ -38,6 +38,13 @@ void Pacer::append(const QByteArray& line, Ns now, bool opensDataString)
     m_idleAt = startOf(m_queue.back(), line.size());
 }
 
+Pacer::Ns Pacer::holdBack(Ns now, Ns span)
+{
+    const Ns from = std::max(now, m_idleAt);
+    m_idleAt = from + span;
+    return from;
+}
+
 QByteArray Pacer::releaseHead(qsizetype count)
 {
     Entry& head = m_queue.front();

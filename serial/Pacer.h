@@ -23,6 +23,9 @@ public:
     // `opensDataString`: the line's first byte is to be handed over at its exact time, not with
     // the next batch.
     void append(const QByteArray& line, Ns now, bool opensDataString);
+    // The next line appended starts `span` after the wire is free (at `now`, or when what is
+    // queued is out). Returns when the held span begins.
+    Ns holdBack(Ns now, Ns span);
     // The bytes to hand to the device by `now`, in order, taken out of the queue.
     virtual QByteArray takeDue(Ns now) = 0;
     // When the device is to be handed bytes next; nothing when nothing waits. Bytes are handed

@@ -30,6 +30,10 @@ public:
     virtual void close() = 0;
     // Never blocks.
     virtual void deliver(const QByteArray& bytes) = 0;
+    // Holds the line in a break condition, or lets it go. A device that cannot leaves the line
+    // silent (and says so in `sendsBreaks`).
+    virtual void setBreak(bool /*on*/) {}
+    virtual bool sendsBreaks() const { return false; }
     // Com Port `port` as this device stands for it, e.g. "Com Port 3 (/dev/ttyS2)".
     virtual QString describe(qint16 port) const = 0;
 };

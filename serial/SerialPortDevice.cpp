@@ -121,3 +121,9 @@ void SerialPortDevice::onError(QSerialPort::SerialPortError error)
     if (m_events)
         m_events->gone(QStringLiteral("%1 went away: %2").arg(describe(m_port), reason));
 }
+
+void SerialPortDevice::setBreak(bool on)
+{
+    if (m_device.isOpen())
+        m_device.setBreakEnabled(on);
+}

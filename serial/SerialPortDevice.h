@@ -19,6 +19,8 @@ public:
     void open(qint16 port, const LineSettings& settings, Events& events) override;
     void close() override;
     void deliver(const QByteArray& bytes) override;
+    void setBreak(bool on) override;
+    bool sendsBreaks() const override { return true; }
     QString describe(qint16 port) const override;
 
 private:

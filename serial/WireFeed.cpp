@@ -5,7 +5,8 @@
 
 WireFeed::WireFeed(Clock& clock, SerialDevice& device, PacerFactory pacerFor)
     : m_clock(clock), m_device(device), m_pacerFor(std::move(pacerFor)),
-      m_alarm(clock.makeAlarm([this] { handOver(); }))
+      m_alarm(clock.makeAlarm([this] { handOver(); })),
+      m_breakAlarm(clock.makeAlarm([this] { setBreak(); }))
 {
 }
 
@@ -21,6 +22,28 @@ void WireFeed::append(const QByteArray& line, bool opensDataString)
 {
     m_pacer->append(line, m_clock.now(), opensDataString);
     handOver();
+}
+
+void WireFeed::holdBack(std::chrono::nanoseconds span, bool breakCondition)
+{
+    const Pacer::Ns from = m_pacer->holdBack(m_clock.now(), span);
+    if (!breakCondition)
+        return;
+    m_breakChanges.emplace_back(from, true);
+    m_breakChanges.emplace_back(from + span, false);
+    m_breakAlarm->set(m_breakChanges.front().first);
+}
+
+// The break goes on when the wire is free and off when its span is over.
+void WireFeed::setBreak()
+{
+    const Pacer::Ns now = m_clock.now();
+    while (!m_breakChanges.empty() && m_breakChanges.front().first <= now) {
+        m_device.setBreak(m_breakChanges.front().second);
+        m_breakChanges.pop_front();
+    }
+    if (!m_breakChanges.empty())
+        m_breakAlarm->set(m_breakChanges.front().first);
 }
 
 void WireFeed::dropAfterCurrentLine()
@@ -45,6 +68,8 @@ void WireFeed::clear()
     if (m_pacer)
         m_pacer->clear();
     m_alarm->cancel();
+    m_breakAlarm->cancel();
+    m_breakChanges.clear();
 }
 
 qint64 WireFeed::queuedBytes() const

@@ -2,6 +2,7 @@
 
 #include "serial/Pacer.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,9 @@ public:
     // A line for the wire; what is due of it already (on an idle wire, its first byte) is handed
     // over at once, inside the write.
     void append(const QByteArray& line, bool opensDataString);
+    // The next line appended waits `span` after the wire is free; with `breakCondition` the
+    // device holds the line in a break for that span.
+    void holdBack(std::chrono::nanoseconds span, bool breakCondition);
     // Stop: the line on the wire is finished (at the line rate), nothing after it.
     void dropAfterCurrentLine();
     // The program ends: the rest of the line on the wire is handed over now.
@@ -45,11 +49,14 @@ private:
     void handOver();
     void deliver(const QByteArray& bytes);
     void arm();
+    void setBreak();
 
     Clock& m_clock;
     SerialDevice& m_device;
     PacerFactory m_pacerFor;
     std::unique_ptr<Pacer> m_pacer;
     std::unique_ptr<Alarm> m_alarm;
+    std::unique_ptr<Alarm> m_breakAlarm;
+    std::deque<std::pair<Pacer::Ns, bool>> m_breakChanges; // when the break goes on or off
     qint64 m_bytesHandedOver = 0;
 };

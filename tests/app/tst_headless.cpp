@@ -422,10 +422,10 @@ private slots:
             RunRecord record(path);
             const TimerRole& timer3 = TimerRoles::of(3);
             const TimerRole& timer1 = TimerRoles::of(1);
-            record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4});
-            record.ticked(1510ms, timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9});
-            record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3});
-            record.ticked(2020ms, timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6});
+            record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4, {}, {}});
+            record.ticked(1510ms, timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9, {}, {}});
+            record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3, {}, {}});
+            record.ticked(2020ms, timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6, {}, {}});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -484,7 +484,7 @@ private slots:
             written.append(text + QStringLiteral("\r\n"));
             bytes += SerialControl::lineBytes(written.last()).size();
         }
-        const TickRecord tick{written, true, true, bytes};
+        const TickRecord tick{written, true, true, bytes, {}, {}};
         QCOMPARE(TickTracePrinter::line(1000, QStringLiteral("Timer4"), tick), line);
     }
 };

@@ -25,6 +25,11 @@ public:
     int ticks = 0;
     QList<bool> tickEnds; // for each tick: whether it closed a data string
     bool refuseOpen = false;
+    struct Hold {
+        qint64 atMs, spanMs;
+        bool breakCondition;
+    };
+    QList<Hold> holds;
 
     QByteArray allBytes() const
     {
@@ -64,6 +69,11 @@ public:
     {
         writes.append({m_clock.nowMs().count(), bytes});
     }
+    void holdBack(std::chrono::milliseconds span, bool breakCondition) override
+    {
+        holds.append({m_clock.nowMs().count(), span.count(), breakCondition});
+    }
+    bool sendsBreaks() const override { return false; }
     void endTick(bool closedDataString) noexcept override { tickEnds.append(closedDataString); }
     QString describe(qint16 port) const override { return QStringLiteral("Com Port %1").arg(port); }
 
