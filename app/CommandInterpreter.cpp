@@ -6,6 +6,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Fields.h"
 #include "core/Form1.h"
+#include "core/LineFaults.h"
 #include "core/OpenDryx.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
@@ -42,6 +43,10 @@ QString CommandInterpreter::help()
                                          "FIELD is %1; \"quotes\" keep blanks around TEXT")
                               .arg(Fields::namingRule())) +
            QStringLiteral(
+               "  fault KIND [ARG] [xN]\n"
+               "                   break the next data string (the next N) on purpose:\n") +
+           LineFault::list(QStringLiteral("                     ")) +
+           QStringLiteral(
                "  show             the form state, one Name=Value line each, then \"end\"\n"
                "  launch           click the picture: start the monitoring application\n"
                "  help             this list\n"
@@ -53,30 +58,88 @@ void CommandInterpreter::confirm(const QString& line)
     m_out << line << Qt::endl;
 }
 
-void CommandInterpreter::execute(const QString& line)
+std::optional<CommandInterpreter::Command> CommandInterpreter::read(const QString& line)
 {
+    using Name = Command::Name;
     const auto [word, rest] = splitWord(line);
     const QString command = word.toLower();
     if (command.isEmpty())
+        return std::nullopt;
+    Command read;
+    static const QList<std::pair<QLatin1String, Name>> bare{
+        {QLatin1String("start"), Name::Start}, {QLatin1String("stop"), Name::Stop},
+        {QLatin1String("show"), Name::Show},   {QLatin1String("launch"), Name::Launch},
+        {QLatin1String("help"), Name::Help},   {QLatin1String("quit"), Name::Quit}};
+    for (const auto& [name, value] : bare)
+        if (command == name && rest.isEmpty()) {
+            read.name = value;
+            return read;
+        }
+    if (command == QLatin1String("alarm")) {
+        bool ok = false;
+        read.name = Name::Alarm;
+        read.alarm = rest.toInt(&ok);
+        if (!ok)
+            throw UsageError(QStringLiteral("alarm"),
+                             QStringLiteral("expected an alarm button number, e.g. alarm 1"));
+        return read;
+    }
+    if (command == QLatin1String("set")) {
+        auto [name, text] = splitWord(rest);
+        if (name.isEmpty())
+            throw UsageError(QStringLiteral("set"),
+                             QStringLiteral("expected a field and a text, e.g. set Text1 30"));
+        // A text in double quotes keeps its blanks.
+        if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) &&
+            text.endsWith(QLatin1Char('"')))
+            text = text.mid(1, text.size() - 2);
+        read.name = Name::Set;
+        read.field = Fields::entryField(name, QStringLiteral("set"));
+        read.fieldName = name;
+        read.text = text;
+        return read;
+    }
+    if (command == QLatin1String("fault")) {
+        read.name = Name::Fault;
+        read.fault = LineFault::parse(rest);
+        return read;
+    }
+    throw UsageError(line.trimmed(), QStringLiteral("unknown command (help lists them)"));
+}
+
+void CommandInterpreter::execute(const QString& line)
+{
+    std::optional<Command> command;
+    try {
+        command = read(line);
+    } catch (const UsageError& error) {
+        m_reporter.error(error.action(), error.message());
         return;
-    if (command == QLatin1String("start") && rest.isEmpty())
-        start();
-    else if (command == QLatin1String("stop") && rest.isEmpty())
-        stop();
-    else if (command == QLatin1String("alarm"))
-        alarm(rest);
-    else if (command == QLatin1String("set"))
-        set(rest);
-    else if (command == QLatin1String("show") && rest.isEmpty())
-        show();
-    else if (command == QLatin1String("launch") && rest.isEmpty())
-        launch();
-    else if (command == QLatin1String("help") && rest.isEmpty())
+    }
+    if (!command)
+        return;
+    using Name = Command::Name;
+    switch (command->name) {
+    case Name::Start:
+        return start();
+    case Name::Stop:
+        return stop();
+    case Name::Alarm:
+        return alarm(command->alarm);
+    case Name::Set:
+        return set(*command);
+    case Name::Fault:
+        return fault(command->fault);
+    case Name::Show:
+        return show();
+    case Name::Launch:
+        return launch();
+    case Name::Help:
         m_out << help() << Qt::flush;
-    else if (command == QLatin1String("quit") && rest.isEmpty())
-        m_quit();
-    else
-        m_reporter.error(line.trimmed(), QStringLiteral("unknown command (help lists them)"));
+        return;
+    case Name::Quit:
+        return m_quit();
+    }
 }
 
 void CommandInterpreter::start()
@@ -97,15 +160,8 @@ void CommandInterpreter::launch()
     m_openDryx.Picture4_Click([this](const QString& done) { confirm(done); });
 }
 
-void CommandInterpreter::alarm(const QString& argument)
+void CommandInterpreter::alarm(int index)
 {
-    bool ok = false;
-    const int index = argument.toInt(&ok);
-    if (!ok) {
-        m_reporter.error(QStringLiteral("alarm"),
-                         QStringLiteral("expected an alarm button number, e.g. alarm 1"));
-        return;
-    }
     if (index < 1 || index > Form1::alarmCount || !m_simulator.form().Command4(index).visible()) {
         m_reporter.error(QStringLiteral("alarm %1").arg(index),
                          QStringLiteral("alarm button A%1 is not shown").arg(index));
@@ -118,29 +174,27 @@ void CommandInterpreter::alarm(const QString& argument)
                                                               : QLatin1String("cleared")));
 }
 
-void CommandInterpreter::set(const QString& arguments)
+void CommandInterpreter::set(const Command& command)
 {
-    auto [name, text] = splitWord(arguments);
-    if (name.isEmpty()) {
-        m_reporter.error(QStringLiteral("set"),
-                         QStringLiteral("expected a field and a text, e.g. set Text1 30"));
-        return;
-    }
-    // A text in double quotes keeps its blanks.
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
-        text = text.mid(1, text.size() - 2);
-    int field = 0;
-    try {
-        field = Fields::entryField(name, QStringLiteral("set"));
-    } catch (const UsageError& error) {
-        m_reporter.error(error.action(), error.message());
-        return;
-    }
-    if (const std::optional<EntryRefusal> refusal = FieldEntry::enter(m_simulator, field, text))
-        m_reporter.error(QStringLiteral("set ") + name,
+    if (const std::optional<EntryRefusal> refusal =
+            FieldEntry::enter(m_simulator, command.field, command.text))
+        m_reporter.error(QStringLiteral("set ") + command.fieldName,
                          refusal->title + QLatin1String(": ") + refusal->message);
     else
-        confirm(QStringLiteral("Text%1 = %2").arg(field).arg(text));
+        confirm(QStringLiteral("Text%1 = %2").arg(command.field).arg(command.text));
+}
+
+void CommandInterpreter::fault(const LineFault& fault)
+{
+    if (!m_faults) {
+        m_reporter.error(QStringLiteral("fault"), QStringLiteral("this line takes no faults"));
+        return;
+    }
+    m_faults->arm(fault);
+    confirm(QStringLiteral("fault %1 armed for the next %2")
+                .arg(fault.describe())
+                .arg(fault.dataStrings > 1 ? QStringLiteral("%1 data strings").arg(fault.dataStrings)
+                                           : QStringLiteral("data string")));
 }
 
 void CommandInterpreter::show()

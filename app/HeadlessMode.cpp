@@ -1,6 +1,5 @@
 #include "app/HeadlessMode.h"
 
-#include "app/CommandInterpreter.h"
 #include "app/Options.h"
 #include "app/Session.h"
 #include "app/StandardErrorReporter.h"
@@ -9,7 +8,6 @@
 #include "platform/SignalWatcher.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 #include <unistd.h>
 
@@ -27,14 +25,15 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
     // SIGINT, SIGTERM and SIGHUP stop the run as Stop does, then end the program.
     SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
 
-    QTextStream out(stdout);
+    if (options.virtualTime) {
+        // The scenario alone drives the run: there is no time in which to read commands.
+        if (session->begin())
+            session->runInVirtualTime();
+        return session->finish(reporter);
+    }
     // `quit` ends the program as "Close" does: no Stop first.
-    CommandInterpreter interpreter(session->simulator(), session->openDryx(), out, reporter,
-                                   [&session] { session->end(); });
-    interpreter.setMoreState([&session] { return session->lineState(); });
     CommandReader reader(STDIN_FILENO,
-                         [&interpreter](const QString& line) { interpreter.execute(line); });
-
+                         [&session](const QString& line) { session->commands().execute(line); });
     if (session->begin())
         QCoreApplication::exec();
     return session->finish(reporter);

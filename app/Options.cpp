@@ -61,6 +61,19 @@ Options Options::parse(const QStringList& arguments)
             options.help = true;
         } else if (argument == QLatin1String("--version") || argument == QLatin1String("-V")) {
             options.version = true;
+        } else if (argument == QLatin1String("--virtual-time")) {
+            options.virtualTime = true;
+        } else if (isValueOption(argument, QStringLiteral("--script"))) {
+            if (!takeValue(arguments, i, QStringLiteral("--script"), &value) || value.isEmpty())
+                throw UsageError(QStringLiteral("--script"),
+                                 QStringLiteral("expects the path of a scenario script"));
+            options.scriptFile = value;
+        } else if (isValueOption(argument, QStringLiteral("--seed"))) {
+            bool ok = takeValue(arguments, i, QStringLiteral("--seed"), &value);
+            options.seed = ok ? value.toULongLong(&ok) : 0;
+            if (!ok)
+                throw UsageError(QStringLiteral("--seed"),
+                                 QStringLiteral("expects a whole number from 0, e.g. --seed 7"));
         } else if (argument == QLatin1String("--virtual-port")) {
             options.virtualPort = true;
         } else if (argument.startsWith(QLatin1String("--virtual-port="))) {
@@ -111,6 +124,14 @@ Options Options::parse(const QStringList& arguments)
             throw UsageError(argument, QStringLiteral("unknown option (see --help)"));
         }
     }
+    if (options.virtualTime && (options.virtualPort || !options.ports.isEmpty()))
+        throw UsageError(QStringLiteral("--virtual-time"),
+                         QStringLiteral("runs with no line at all: leave out --virtual-port and "
+                                        "--port"));
+    if (options.virtualTime && options.scriptFile.isEmpty() && !options.durationMs)
+        throw UsageError(QStringLiteral("--virtual-time"),
+                         QStringLiteral("needs --script or --duration, or the run would never "
+                                        "end"));
     return options;
 }
 
@@ -129,7 +150,13 @@ Options (default in brackets):
   --start               press Start once start-up is done [not pressed]
   --duration SECONDS    press Stop and end that long after start-up [run until
                         ended]
-%3  --trace               one line per transmitter tick on standard output [off]
+%3  --script FILE         carry out the commands of FILE, each at its moment since
+                        start-up (\"at 3000 alarm 1\", one a line) [none]
+  --virtual-time        no line and no waiting: run the script or --duration at
+                        once on a virtual clock, the line taken to be 9600 8N1,
+                        for --log and --trace; no window [real time]
+  --seed N              the seed of every random choice of the line faults [1]
+  --trace               one line per transmitter tick on standard output [off]
   --log FILE            append a record of every line written to the port [off]
   --settings FILE       read the setup from this INI file [the per-user setup]
   --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
@@ -142,8 +169,8 @@ Options (default in brackets):
   -h, --help            this text
   -V, --version         the version
 
-Commands without a window, one a line: start, stop, alarm N, set FIELD TEXT, show,
-launch, help, quit (`help` says more).
+Commands without a window, one a line: start, stop, alarm N, set FIELD TEXT,
+fault KIND, show, launch, help, quit (`help` says more).
 
 The setup is read from %2
 (application "%4", section [%5]: NumKTron, NumModbus, Num6B, NumRelay,
@@ -157,6 +184,8 @@ Examples:
       the window, sending on /tmp/dryx-line (`cat /tmp/dryx-line` shows what it sends)
   %6 --headless --port 1=/dev/ttyUSB0 --start --duration 60 --trace
       a minute on a USB adapter, one line per tick; the exit status tells
+  %6 --settings setup.ini --script rig.txt --virtual-time --log rig.log
+      the record of the scenario rig.txt, at once, to diff against a golden one
 )")
         .arg(PortMap::defaultDevicePattern(), setup,
              HelpText::item(QStringLiteral("  --set FIELD=TEXT"), 24,

@@ -32,6 +32,9 @@ struct Options {
     bool virtualPort = false;
     QString virtualLink;
     std::optional<int> wineCom; // --wine-com
+    QString scriptFile;         // --script
+    bool virtualTime = false;   // --virtual-time
+    quint64 seed = 1;           // --seed: every random choice of the line faults
 
     // Reads the arguments after the program name. Throws UsageError, naming the argument at
     // fault, when they are not usable.

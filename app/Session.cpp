@@ -11,6 +11,8 @@
 #include "core/Simulator.h"
 #include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
+#include "core/VirtualClock.h"
+#include "platform/MonotonicClock.h"
 #include "platform/IniFileSettingsStore.h"
 #include "platform/PerUserSettingsStore.h"
 #include "serial/PacedLine.h"
@@ -21,8 +23,21 @@
 
 #include <cstdio>
 
-Session::Session(const Options& options, ErrorReporter& reporter) : m_options(options)
+std::unique_ptr<Clock> Session::makeClock(const Options& options)
 {
+    if (options.virtualTime)
+        return std::make_unique<VirtualClock>();
+    return std::make_unique<MonotonicClock>();
+}
+
+Session::Session(const Options& options, ErrorReporter& reporter)
+    : m_options(options), m_script(options.scriptFile.isEmpty()
+                                       ? std::nullopt
+                                       : std::optional<ScenarioScript>(ScenarioScript::read(
+                                             options.scriptFile, options.virtualTime)))
+{
+    if (options.virtualTime)
+        m_virtualClock = static_cast<VirtualClock*>(m_clock.get());
     if (!options.settingsFile.isEmpty()) {
         m_store = std::make_unique<IniFileSettingsStore>(options.settingsFile, QString());
         if (const std::optional<QString> why = m_store->unavailable())
@@ -31,24 +46,29 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
         m_store = openPerUserSettingsStore(QLatin1String(StartupConfiguration::application));
     }
     std::unique_ptr<PacedLine> paced;
-    if (options.virtualPort) {
+    if (options.virtualTime) {
+        paced = SerialLines::silentLine(*m_clock, reporter);
+    } else if (options.virtualPort) {
         std::unique_ptr<VirtualLine> device =
-            VirtualLine::create(m_clock, options.virtualLink, reporter);
+            VirtualLine::create(*m_clock, options.virtualLink, reporter);
         m_virtualLine = device.get();
         // Where the reader is to look, before anything else is said: rigs read this line.
         std::fprintf(stderr, "virtual serial line: %s\n", device->path().toLocal8Bit().constData());
         std::fflush(stderr);
-        paced = SerialLines::virtualLine(m_clock, std::move(device), reporter);
+        paced = SerialLines::virtualLine(*m_clock, std::move(device), reporter);
     } else {
-        paced = SerialLines::devices(m_clock, options.ports, reporter);
+        paced = SerialLines::devices(*m_clock, options.ports, reporter);
     }
     m_line = paced.get();
     m_port = std::make_unique<SerialControl>(std::move(paced));
+    m_port->setFaults(&m_faults);
     m_form = std::make_unique<Form1>(m_timers, *m_port);
     m_simulator = std::make_unique<Simulator>(*m_form, *m_store, m_timers, reporter, m_rules);
     m_simulator->addObserver(&m_summary);
     if (!options.logFile.isEmpty()) {
         m_record = std::make_unique<RunRecord>(options.logFile);
+        // What the line faults' random choices come from: a run is repeated with it.
+        m_record->comment(QStringLiteral("seed %1").arg(options.seed));
         m_actionLog = std::make_unique<ActionLog>(*m_record);
         m_simulator->addObserver(m_record.get());
         m_simulator->addObserver(m_actionLog.get());
@@ -63,6 +83,10 @@ Session::Session(const Options& options, ErrorReporter& reporter) : m_options(op
         line = OpenDryx::VirtualLine{options.virtualLink, options.wineCom};
     m_openDryx =
         std::make_unique<OpenDryx>(*m_form, m_rules, m_launcher, m_winePrefix, reporter, line);
+    m_commands = std::make_unique<CommandInterpreter>(*m_simulator, *m_openDryx, m_out, reporter,
+                                                      [this] { end(); });
+    m_commands->setMoreState([this] { return lineState(); });
+    m_commands->setFaults(&m_faults);
 }
 
 QStringList Session::lineState() const
@@ -115,13 +139,31 @@ void Session::load()
 
 bool Session::begin()
 {
+    using std::chrono::milliseconds;
+    const milliseconds startUp = m_timers.now();
     if (m_options.start && !m_simulator->Command1_Click())
         return false;
-    if (m_options.durationMs) {
-        m_durationEnd = m_clock.makeAlarm([this] { stopAndEnd(); });
-        m_durationEnd->set(m_clock.now() + std::chrono::milliseconds(*m_options.durationMs));
+    if (m_options.durationMs)
+        m_timers.at(startUp + milliseconds(*m_options.durationMs), [this] { stopAndEnd(); });
+    if (m_script) {
+        for (const ScenarioScript::Step& step : m_script->steps())
+            m_timers.at(startUp + step.at,
+                        [this, command = step.command] { m_commands->execute(command); });
+        // Virtual time has nothing to wait for after the last step.
+        if (m_virtualClock && !m_options.durationMs)
+            m_timers.at(startUp + m_script->last(), [this] { end(); });
     }
     return true;
+}
+
+void Session::runInVirtualTime()
+{
+    while (!m_ended) {
+        const std::optional<std::chrono::nanoseconds> next = m_virtualClock->nextRing();
+        if (!next)
+            return;
+        m_virtualClock->advanceTo(*next);
+    }
 }
 
 void Session::stopAndEnd()
@@ -132,8 +174,8 @@ void Session::stopAndEnd()
 
 void Session::end()
 {
+    m_ended = true;
     m_timers.setTickHandler({});
-    if (m_durationEnd)
-        m_durationEnd->cancel();
+    m_timers.cancelSteps();
     QCoreApplication::exit(0);
 }

@@ -1,21 +1,25 @@
 #pragma once
 
+#include "app/CommandInterpreter.h"
 #include "app/Options.h"
 #include "app/RunSummary.h"
+#include "app/ScenarioScript.h"
+#include "core/Clock.h"
 #include "core/Conversions.h"
+#include "core/LineFaults.h"
 #include "core/OpenDryx.h"
 #include "core/TimerFacility.h"
 #include "launcher/ProcessLauncher.h"
 #include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
-#include "platform/MonotonicClock.h"
 
 #include <QStringList>
+#include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 class ActionLog;
-class Alarm;
 class ErrorReporter;
 class Form1;
 class PacedLine;
@@ -25,17 +29,20 @@ class SettingsStore;
 class Simulator;
 class StandardErrorReporter;
 class TickTracePrinter;
+class VirtualClock;
 class VirtualLine;
 
 // One program run as both modes share it: the clock, the settings store, the line, the form, the
-// simulator and what observes the run (summary, record, trace), wired as the options say. Needs
-// a Qt application object and runs on its loop.
+// simulator, the operator's commands (and the scenario's steps) and what observes the run
+// (summary, record, trace), wired as the options say. Needs a Qt application object and runs on
+// its loop, or, in virtual time, on its own clock with no loop at all.
 class Session
 {
 public:
     // Wires the run and loads it as the window loads: Form_Load, then the --set entries.
     // Throws UsageError when the options name what cannot be had (a settings file that does not
-    // exist, a virtual line on a system without pseudo-terminals) or an entry is refused.
+    // exist, a virtual line on a system without pseudo-terminals, a scenario script with a step
+    // at fault) or an entry is refused. The script is read before anything else is done.
     static std::unique_ptr<Session> open(const Options& options, ErrorReporter& reporter);
     ~Session();
     Session(const Session&) = delete;
@@ -47,10 +54,17 @@ public:
     QStringList lineState() const;
     // The launcher picture's click, for the window and the `launch` command.
     OpenDryx& openDryx() { return *m_openDryx; }
+    // The operator's commands; `quit` ends the program.
+    CommandInterpreter& commands() { return *m_commands; }
 
-    // --start, and --duration's end (which presses Stop, then ends the program). False when
-    // --start could not start: nothing would ever be sent, and the program ends at once.
+    // --start, the scenario's steps, and --duration's end (which presses Stop, then ends the
+    // program), all on the timers' clock: a step is carried out at its moment since now as a
+    // tick is. False when --start could not start: nothing would ever be sent, and the program
+    // ends at once.
     bool begin();
+    // In virtual time: the whole run, at once, to its end (the end of --duration, a `quit`, or
+    // the scenario's last step).
+    void runInVirtualTime();
     // Ends the program at once, as "Close" does: no tick is handled after this, even one
     // already due in the event loop's current pass.
     void end();
@@ -65,11 +79,15 @@ public:
 private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
+    static std::unique_ptr<Clock> makeClock(const Options& options);
 
     Options m_options;
+    std::optional<ScenarioScript> m_script;
     Conversions m_rules;
-    MonotonicClock m_clock;
-    TimerFacility m_timers{m_clock};
+    std::unique_ptr<Clock> m_clock = makeClock(m_options);
+    VirtualClock* m_virtualClock = nullptr; // the clock, in virtual time
+    TimerFacility m_timers{*m_clock};
+    LineFaults m_faults{m_options.seed};
     std::unique_ptr<SettingsStore> m_store;
     PacedLine* m_line = nullptr;          // owned by the port
     VirtualLine* m_virtualLine = nullptr; // the line's device, when it is the virtual line
@@ -84,6 +102,8 @@ private:
     WinePrefix m_winePrefix{m_processRunner};
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
-    std::unique_ptr<Alarm> m_durationEnd;
+    QTextStream m_out{stdout};
+    std::unique_ptr<CommandInterpreter> m_commands;
     ErrorReporter* m_reporter = nullptr;
+    bool m_ended = false;
 };

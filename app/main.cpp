@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", programName, DRYX_VERSION);
         return 0;
     }
-    if (options->headless)
+    if (options->headless || options->virtualTime)
         return runHeadless(argc, argv, *options, reporter);
     if (!displayAvailable()) {
         reporter.notice(QStringLiteral("No display"),

@@ -54,6 +54,15 @@ VirtualClock::VirtualAlarm* VirtualClock::earliestDueBy(std::chrono::nanoseconds
     return earliest;
 }
 
+std::optional<std::chrono::nanoseconds> VirtualClock::nextRing() const
+{
+    std::optional<std::chrono::nanoseconds> next;
+    for (const VirtualAlarm* alarm : m_alarms)
+        if (alarm->m_due && (!next || *alarm->m_due < *next))
+            next = std::max(*alarm->m_due, m_now);
+    return next;
+}
+
 void VirtualClock::advanceTo(std::chrono::nanoseconds moment)
 {
     const std::chrono::nanoseconds target = std::max(moment, m_now);

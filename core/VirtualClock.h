@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 // A clock that moves only when told to. Advancing it rings every alarm due on the way, in time
@@ -22,6 +23,8 @@ public:
     std::unique_ptr<Alarm> makeAlarm(Ring ring) override;
 
     void advanceTo(std::chrono::nanoseconds moment);
+    // The moment the next alarm rings, if one is set.
+    std::optional<std::chrono::nanoseconds> nextRing() const;
     void advanceBy(std::chrono::nanoseconds span) { advanceTo(m_now + span); }
     // Time passes while the program sees none of it (the process was stopped, the machine
     // stalled): what fell due meanwhile rings late, all at the next advance.

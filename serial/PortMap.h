@@ -10,6 +10,8 @@ class PortMap
 public:
     void map(qint16 port, const QString& device) { m_mapped.insert(port, device); }
     QString devicePath(qint16 port) const;
+    // No number is mapped: every one stands for its default device.
+    bool isEmpty() const { return m_mapped.isEmpty(); }
 
     static QString defaultDevicePath(qint16 port);
     // The rule, for the operator: "/dev/ttyS<N-1>".

@@ -3,6 +3,7 @@
 #include "serial/BytePacer.h"
 #include "serial/PacedLine.h"
 #include "serial/SerialPortDevice.h"
+#include "serial/SilentDevice.h"
 #include "serial/UartPacer.h"
 #include "serial/VirtualLine.h"
 
@@ -24,4 +25,10 @@ std::unique_ptr<PacedLine> SerialLines::virtualLine(Clock& clock, std::unique_pt
                                                     ErrorReporter& reporter)
 {
     return std::make_unique<PacedLine>(clock, std::move(line), &makePacer<BytePacer>, reporter);
+}
+
+std::unique_ptr<PacedLine> SerialLines::silentLine(Clock& clock, ErrorReporter& reporter)
+{
+    return std::make_unique<PacedLine>(clock, std::make_unique<SilentDevice>(),
+                                       &makePacer<BytePacer>, reporter);
 }

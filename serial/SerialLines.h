@@ -18,4 +18,6 @@ std::unique_ptr<PacedLine> devices(Clock& clock, PortMap map, ErrorReporter& rep
 // The virtual line, which has no UART: its bytes are handed over one by one at the line rate.
 std::unique_ptr<PacedLine> virtualLine(Clock& clock, std::unique_ptr<VirtualLine> line,
                                        ErrorReporter& reporter);
+// No line at all, for a run in virtual time: paced as the virtual line is, sent nowhere.
+std::unique_ptr<PacedLine> silentLine(Clock& clock, ErrorReporter& reporter);
 } // namespace SerialLines
