@@ -193,8 +193,9 @@ void CommandInterpreter::fault(const LineFault& fault)
     m_faults->arm(fault);
     confirm(QStringLiteral("fault %1 armed for the next %2")
                 .arg(fault.describe())
-                .arg(fault.dataStrings > 1 ? QStringLiteral("%1 data strings").arg(fault.dataStrings)
-                                           : QStringLiteral("data string")));
+                .arg(fault.dataStrings > 1
+                         ? QStringLiteral("%1 data strings").arg(fault.dataStrings)
+                         : QStringLiteral("data string")));
 }
 
 void CommandInterpreter::show()

@@ -12,8 +12,8 @@
 #include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
 #include "core/VirtualClock.h"
-#include "platform/MonotonicClock.h"
 #include "platform/IniFileSettingsStore.h"
+#include "platform/MonotonicClock.h"
 #include "platform/PerUserSettingsStore.h"
 #include "serial/PacedLine.h"
 #include "serial/SerialLines.h"
@@ -31,10 +31,10 @@ std::unique_ptr<Clock> Session::makeClock(const Options& options)
 }
 
 Session::Session(const Options& options, ErrorReporter& reporter)
-    : m_options(options), m_script(options.scriptFile.isEmpty()
-                                       ? std::nullopt
-                                       : std::optional<ScenarioScript>(ScenarioScript::read(
-                                             options.scriptFile, options.virtualTime)))
+    : m_options(options),
+      m_script(options.scriptFile.isEmpty() ? std::nullopt
+                                            : std::optional<ScenarioScript>(ScenarioScript::read(
+                                                  options.scriptFile, options.virtualTime)))
 {
     if (options.virtualTime)
         m_virtualClock = static_cast<VirtualClock*>(m_clock.get());

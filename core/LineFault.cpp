@@ -101,8 +101,8 @@ LineFault LineFault::parse(const QString& arguments)
         if (!ok || fault.dataStrings < 1 || fault.dataStrings > 1000000)
             refuse(QStringLiteral("xN counts data strings, from x1 to x1000000"));
     }
-    const QString usage = QStringLiteral("%1 %2").arg(QLatin1String(row->name),
-                                                      QLatin1String(row->argumentName));
+    const QString usage =
+        QStringLiteral("%1 %2").arg(QLatin1String(row->name), QLatin1String(row->argumentName));
     if (given.size() != (row->argument == Argument::None ? 0 : 1))
         refuse(QStringLiteral("expected: fault %1 [xN]").arg(usage.trimmed()));
     if (row->argument == Argument::Number) {
@@ -142,8 +142,8 @@ QString LineFault::list(const QString& indent)
 {
     QString listed;
     for (const KindRow& row : kinds) {
-        const QString usage = QStringLiteral("%1 %2").arg(QLatin1String(row.name),
-                                                          QLatin1String(row.argumentName));
+        const QString usage =
+            QStringLiteral("%1 %2").arg(QLatin1String(row.name), QLatin1String(row.argumentName));
         listed += indent + usage.trimmed().leftJustified(22) + QLatin1String(row.meaning) +
                   QLatin1Char('\n');
     }

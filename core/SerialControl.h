@@ -87,7 +87,7 @@ private:
     bool m_inDataString = false; // a data string's first tick has been, its last not yet
     TickRecord m_tick;
     LineFaults* m_faults = nullptr;
-    bool m_holdingTick = false;     // this tick's lines wait for its end, to be faulted
+    bool m_holdingTick = false; // this tick's lines wait for its end, to be faulted
     QList<QByteArray> m_heldLines;
     const ChangeNotifier* m_notifier = nullptr;
     LineObserver* m_observer = nullptr;

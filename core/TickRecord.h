@@ -9,5 +9,5 @@ struct TickRecord {
     bool sent = true;              // false: the line left this tick's data string out
     qint64 bytes = 0;              // the bytes its lines make, sent or not
     QString fault;                 // the kind of fault its data string was given, if any
-    QString faultNote;             // what the fault did in this tick, e.g. "drop-line: line 3 left out"
+    QString faultNote; // what the fault did in this tick, e.g. "drop-line: line 3 left out"
 };

@@ -36,8 +36,8 @@ public:
 
     // The earliest due time of any running timer or step.
     std::optional<Ms> nextDue() const;
-    // Handles every tick and step due at or before `now`, in time order, each tick's handler seeing the
-    // schedule as the earlier ticks left it. `clock` gives the current time for the lateness
+    // Handles every tick and step due at or before `now`, in time order, each tick's handler seeing
+    // the schedule as the earlier ticks left it. `clock` gives the current time for the lateness
     // rule (the virtual clock passes the due time itself).
     void deliverDue(Ms now, const std::function<Ms()>& clock);
     // The due time of the tick or step being handled, if any.

@@ -73,7 +73,7 @@ in_root env MANWIDTH=80 man dryx-plc-test 2>&1 | head -n 4
 
 step "a headless run on the virtual line"
 status=0
-in_root dryx-plc-test --headless --virtual-port --start --duration 1.5 \
+in_root dryx-plc-test --headless --virtual-port --start --duration 1.7 \
     --settings /usr/share/doc/dryx-plc-test/examples/setup.ini </dev/null >/dev/null ||
     status=$?
 echo "exit status $status"

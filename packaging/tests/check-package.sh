@@ -90,7 +90,7 @@ check "--help usage line" "$(head -n 1 <<<"$help")" "Usage: dryx-plc-test [OPTIO
 
 # A short headless run on the virtual line with the packaged example setup: the first data
 # string goes at 1000 ms, the second is due at 1500 ms, as the run ends.
-errors=$(timeout 20 $program --headless --virtual-port --start --duration 1.5 \
+errors=$(timeout 20 $program --headless --virtual-port --start --duration 1.7 \
     --settings usr/share/doc/dryx-plc-test/examples/setup.ini </dev/null 2>&1 >/dev/null)
 check "headless run status" "$?" 0
 check "virtual line printed" "$(grep -cE '^virtual serial line: /dev/pts/[0-9]+$' <<<"$errors")" 1

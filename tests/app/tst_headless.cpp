@@ -5,6 +5,7 @@
 #include "app/FormStatePrinter.h"
 #include "app/Options.h"
 #include "app/RunRecord.h"
+#include "app/ScenarioScript.h"
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
 #include "core/OpenDryx.h"
@@ -122,6 +123,62 @@ private slots:
         QTest::newRow("empty link") << QStringList{QStringLiteral("--virtual-port=")}
                                     << QStringLiteral("--virtual-port: needs a link path after "
                                                       "the =");
+        QTest::newRow("virtual time without an end")
+            << QStringList{QStringLiteral("--virtual-time")}
+            << QStringLiteral("--virtual-time: needs --script or --duration, or the run would "
+                              "never end");
+        QTest::newRow("virtual time on a line")
+            << QStringList{QStringLiteral("--virtual-time"), QStringLiteral("--virtual-port"),
+                           QStringLiteral("--duration=1")}
+            << QStringLiteral("--virtual-time: runs with no line at all: leave out "
+                              "--virtual-port and --port");
+        QTest::newRow("seed") << QStringList{QStringLiteral("--seed=-1")}
+                              << QStringLiteral("--seed: expects a whole number from 0, e.g. "
+                                                "--seed 7");
+    }
+
+    // A script is checked whole before anything runs; the first step at fault is named.
+    void aScriptIsCheckedWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("why"); // empty: accepted
+        QTest::newRow("good") << "# rig\n\nat 0 start\n  at 0 fault cut x2\nat 70 quit\n"
+                              << QString();
+        QTest::newRow("unknown command") << "at 0 start\nat 10 frob 3\n"
+                                         << "rig.txt:2: frob 3: unknown command (help lists them)";
+        QTest::newRow("backwards") << "at 100 start\nat 99 stop\n"
+                                   << "rig.txt:2: at 99 comes after at 100: steps go in time order";
+        QTest::newRow("bad number")
+            << "at 1e3 start\n"
+            << "rig.txt:1: \"1e3\" is not a time: a whole number of milliseconds since start-up, "
+               "e.g. at 3000 alarm 1";
+        QTest::newRow("no time") << "start\n"
+                                 << "rig.txt:1: expected \"at MS COMMAND\", e.g. at 3000 alarm 1";
+        QTest::newRow("no command")
+            << "at 5\n"
+            << "rig.txt:1: expected a command after the time, e.g. at 5 start";
+        QTest::newRow("bad fault") << "at 5 fault garble\n"
+                                   << "rig.txt:1: fault: expected: fault garble K [xN]";
+        QTest::newRow("launch") << "at 5 launch\n"
+                                << "rig.txt:1: launch: a program cannot be launched in virtual "
+                                   "time";
+    }
+
+    void aScriptIsCheckedWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, why);
+        try {
+            const ScenarioScript script =
+                ScenarioScript::parse(QStringLiteral("rig.txt"), text, true);
+            QVERIFY2(why.isEmpty(), "accepted");
+            QCOMPARE(script.steps().size(), 3);
+            QCOMPARE(script.steps()[1].command, QStringLiteral("fault cut x2"));
+            QCOMPARE(script.steps()[1].lineNumber, 4);
+            QCOMPARE(script.last(), std::chrono::milliseconds(70));
+        } catch (const UsageError& error) {
+            QCOMPARE(error.action() + QLatin1String(": ") + error.message(), why);
+        }
     }
 
     void badUsageIsRefusedWithAReason()
@@ -299,6 +356,11 @@ private slots:
         QTest::newRow("start with words")
             << QStringLiteral("start now")
             << QStringLiteral("start now: unknown command (help lists them)");
+        QTest::newRow("fault") << QStringLiteral("fault drop-line 0")
+                               << QStringLiteral("fault: K is a whole number from 1 to 32767");
+        QTest::newRow("fault count")
+            << QStringLiteral("fault cut x0")
+            << QStringLiteral("fault: xN counts data strings, from x1 to x1000000");
         QTest::newRow("field") << QStringLiteral("set Text9 1")
                                << QStringLiteral("set: no entry field \"Text9\" (Text1, Text2, "
                                                  "Text3, Text4, Text6, Text7, Text8 or points, "
@@ -425,7 +487,8 @@ private slots:
             record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4, {}, {}});
             record.ticked(1510ms, timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9, {}, {}});
             record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3, {}, {}});
-            record.ticked(2020ms, timer1, TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6, {}, {}});
+            record.ticked(2020ms, timer1,
+                          TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6, {}, {}});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

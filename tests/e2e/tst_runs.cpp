@@ -76,6 +76,27 @@ QByteArray firstDifference(const QByteArray& first, const QByteArray& second)
     return {};
 }
 
+// Waits for the program's end with the event loop running (the line's reader reads).
+bool ended(Tool& tool, int ms)
+{
+    return QTest::qWaitFor([&] { return tool.process.state() == QProcess::NotRunning; }, ms);
+}
+
+// The bytes a record says went on the line, in order: every hex byte of its line records.
+QByteArray sentBytes(const QByteArray& record)
+{
+    QByteArray bytes;
+    for (const QByteArray& line : record.split('\n')) {
+        if (line.isEmpty() || !std::isdigit(static_cast<unsigned char>(line[0])))
+            continue;
+        const QList<QByteArray> words = line.left(line.indexOf('|')).split(' ');
+        for (const QByteArray& word : words.mid(3))
+            if (word.size() == 2 && !word.contains(':'))
+                bytes += QByteArray::fromHex(word);
+    }
+    return bytes;
+}
+
 // Sends `show` and waits for its answer: every command before it has been handled then.
 bool settled(Tool& tool)
 {
@@ -314,52 +335,76 @@ private slots:
         QCOMPARE(tool.readErr().count("receiver"), 1);
     }
 
-    // The same setup and the same actions, twice, on the program's own clock: the same record,
-    // byte for byte, however late the ticks were woken.
-    void twoRunsGiveTheSameRecord()
+    // One scenario, twice on the virtual line in real time and once in virtual time: the same
+    // record, byte for byte, however late the ticks were woken; and what a reader of the line
+    // got is what the record says was sent, the faulted data string included.
+    void aScenarioGivesTheSameRecordEveryRun()
     {
         QTemporaryDir dir;
         const QString setup = writeSetup(dir);
+        const QString script = dir.filePath(QStringLiteral("rig.txt"));
+        QFile scriptFile(script);
+        QVERIFY(scriptFile.open(QIODevice::WriteOnly));
+        // Start 500 ms after start-up, so that the reader has the line before the first byte.
+        scriptFile.write("# the rig\nat 500 start\nat 500 set gap 700\nat 500 alarm 2\n"
+                         "at 3100 fault garble 2\n");
+        scriptFile.close();
+        const QString link = dir.filePath(QStringLiteral("line"));
         QList<QByteArray> records;
         QByteArray diagnostics; // what the runs said, shown if their records differ
-        for (int run = 0; run < 2; ++run) {
+        for (int run = 0; run < 3; ++run) {
             const QString log = dir.filePath(QStringLiteral("run%1.log").arg(run));
+            const bool virtualTime = run == 2;
             Tool tool;
-            tool.start({QStringLiteral("--settings"), setup, QStringLiteral("--virtual-port"),
+            tool.start({QStringLiteral("--settings"), setup,
+                        virtualTime ? QStringLiteral("--virtual-time")
+                                    : QStringLiteral("--virtual-port=") + link,
                         QStringLiteral("--log"), log, QStringLiteral("--set"),
-                        QStringLiteral("pages=2"), QStringLiteral("--start"),
-                        QStringLiteral("--duration"), QStringLiteral("6.2")});
+                        QStringLiteral("pages=2"), QStringLiteral("--script"), script,
+                        QStringLiteral("--duration"), QStringLiteral("6.7")});
             QVERIFY(tool.process.waitForStarted());
-            tool.process.write("set gap 700\nalarm 2\n");
             tool.process.closeWriteChannel();
+            std::unique_ptr<LineReader> reader;
+            if (!virtualTime) {
+                QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), patienceMs);
+                reader = std::make_unique<LineReader>(link);
+                QVERIFY(reader->isOpen());
+            }
             if (run == 1) {
                 // Held up for 30 ms every 150 ms, as a busy machine holds a program up: its
                 // ticks come late, and still at the moments of the first run.
                 const pid_t pid = tool.pid();
                 QVERIFY(pid > 0);
-                while (!tool.process.waitForFinished(120)) {
+                while (!ended(tool, 120)) {
                     ::kill(pid, SIGSTOP);
                     ::usleep(30000);
                     ::kill(pid, SIGCONT);
                 }
             }
-            QVERIFY(tool.finished());
+            QVERIFY(ended(tool, patienceMs)); // reading the line meanwhile
             diagnostics += "run " + QByteArray::number(run) + " said: " + tool.readErr();
             QCOMPARE(tool.process.exitCode(), 0);
             QFile file(log);
             QVERIFY(file.open(QIODevice::ReadOnly));
             records.append(file.readAll());
+            if (reader)
+                QCOMPARE(reader->poll(), sentBytes(records.last()));
         }
         QVERIFY2(records[1] == records[0],
                  (firstDifference(records[0], records[1]) + diagnostics).constData());
+        QVERIFY2(records[2] == records[0],
+                 (firstDifference(records[0], records[2]) + diagnostics).constData());
         const QByteArray& record = records[0];
         QVERIFY(record.startsWith(
-            "# Text4 = 2\n# Start: Text1=10 Text2=10 Text3=500 Text4=2 Text6=2 Text7=1 "
-            "Text8=63536\n# Text3 = 700\n# alarm 2 raised\n"));
+            "# seed 1\n# Text4 = 2\n# Start: Text1=10 Text2=10 Text3=500 Text4=2 Text6=2 "
+            "Text7=1 Text8=63536\n# Text3 = 700\n# alarm 2 raised\n"));
         QVERIFY(record.contains("\n= 1000 data string 1: 44 bytes\n"));
-        QVERIFY(record.contains("\n1700 Timer1 first 31 0D 0A |1\\r\\n|\n")); // page-only, 700 on
+        QVERIFY(record.contains("\n1700 Timer1 first 31 0D 0A |1\\r\\n|\n")); // page-only
         QVERIFY(record.contains("\n= 1710 data string 2: 75 bytes\n"));
         QVERIFY(record.contains("\n5010 Timer3 second 31 31 0D 0A |11\\r\\n|\n"));
+        QVERIFY2(
+            record.contains("\n= 3130 data string 4 (garble: line 2 byte 1: 32 -> A8): 75 bytes\n"),
+            record.constData());
         QVERIFY(record.endsWith("# Stop\n"));
     }
 

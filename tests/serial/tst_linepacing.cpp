@@ -1,6 +1,7 @@
 // The serial write path in virtual time: when each byte is handed to the device, which data
 // strings go, and what happens when the device goes away, to the nanosecond and the byte.
 #include "core/Form1.h"
+#include "core/LineFaults.h"
 #include "core/MapSettingsStore.h"
 #include "core/SerialControl.h"
 #include "core/Simulator.h"
@@ -90,8 +91,33 @@ struct SimulatorOnLine {
         tickTimes.append(time);
     }};
 
-    SimulatorOnLine() { simulator.addObserver(&listener); }
+    LineFaults faults{1};
+
+    SimulatorOnLine()
+    {
+        simulator.addObserver(&listener);
+        port.setFaults(&faults);
+    }
 };
+
+// The bytes handed to the device from `fromMs` on, before `toMs`, each with its moment.
+QList<std::pair<qint64, char>> wire(const RecordingDevice& device, qint64 fromMs, qint64 toMs)
+{
+    QList<std::pair<qint64, char>> bytes;
+    for (const RecordingDevice::HandOver& handOver : device.handOvers)
+        if (handOver.atNs >= fromMs * ms && handOver.atNs < toMs * ms)
+            for (const char byte : handOver.bytes)
+                bytes.append({handOver.atNs, byte});
+    return bytes;
+}
+
+QByteArray bytesOf(const QList<std::pair<qint64, char>>& wire)
+{
+    QByteArray bytes;
+    for (const auto& [at, byte] : wire)
+        bytes += byte;
+    return bytes;
+}
 
 // The device's bytes cut into data strings, each up to and including its terminator line, with
 // the moment its first byte was handed over.
@@ -368,6 +394,78 @@ private slots:
     // 200 points a page, two pages, a page gap of 1 ms: three times what the line carries, for
     // ten virtual minutes. Whole data strings go or stay; the line never carries more than its
     // rate; what waits stays bounded; the operator is told once.
+    // Each fault on the data string at 1000 ms (19 bytes, on the line till 1020 ms): its bytes
+    // as the fault makes them, and from 1500 ms on every byte at its moment as in a clean run.
+    void aFaultBreaksItsDataStringAlone_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("sent"); // empty: checked by the kind's own rule below
+        QTest::addColumn<qint64>("startMs");
+        const QByteArray clean = "1\r\n2\r\n3\r\n0\r\n63536\r\n";
+        QTest::newRow("none") << QString() << clean << qint64(1000);
+        QTest::newRow("cut") << "cut" << QByteArray() << qint64(1000);
+        QTest::newRow("drop-line") << "drop-line 2" << QByteArray("1\r\n3\r\n0\r\n63536\r\n")
+                                   << qint64(1000);
+        QTest::newRow("garble") << "garble 5" << QByteArray() << qint64(1000);
+        QTest::newRow("no-terminator")
+            << "no-terminator" << QByteArray("1\r\n2\r\n3\r\n0\r\n") << qint64(1000);
+        QTest::newRow("extra-line") << "extra-line \"A B\""
+                                    << clean.left(12) + "A B\r\n" + clean.mid(12) << qint64(1000);
+        QTest::newRow("wrong-terminator")
+            << "wrong-terminator END" << clean.left(12) + "END\r\n" << qint64(1000);
+        QTest::newRow("delay") << "delay 300" << clean << qint64(1300);
+        QTest::newRow("noise") << "noise 5" << QByteArray() << qint64(1000);
+        QTest::newRow("break") << "break 50" << clean << qint64(1050);
+        QTest::newRow("line beyond the string") << "garble 9" << clean << qint64(1000);
+    }
+
+    void aFaultBreaksItsDataStringAlone()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, sent);
+        QFETCH(qint64, startMs);
+        const auto run = [](const QString& fault, SimulatorOnLine& rig) {
+            rig.form.Text1.setText(QStringLiteral("3"));
+            rig.form.Text6.setText(QStringLiteral("1"));
+            if (!fault.isEmpty())
+                rig.faults.arm(LineFault::parse(fault));
+            QVERIFY(rig.simulator.Command1_Click());
+            rig.clock.advanceTo(4200ms);
+        };
+        SimulatorOnLine clean, faulted;
+        run(QString(), clean);
+        run(fault, faulted);
+        const QByteArray cleanBytes = bytesOf(wire(*clean.device, 1000, 1500));
+        const QList<std::pair<qint64, char>> string = wire(*faulted.device, 1000, 1500);
+        const QByteArray bytes = bytesOf(string);
+        if (!sent.isEmpty()) {
+            QCOMPARE(bytes, sent);
+        } else if (fault == QLatin1String("cut")) { // stops inside a line, nothing after
+            QVERIFY(cleanBytes.startsWith(bytes) && !bytes.isEmpty() && !bytes.endsWith("\r\n"));
+        } else if (fault.startsWith(QLatin1String("garble"))) { // one byte of line 5 changed
+            QCOMPARE(bytes.size(), cleanBytes.size());
+            QCOMPARE(bytes.left(12), cleanBytes.left(12));
+            QCOMPARE(bytes.mid(17), cleanBytes.mid(17));
+            int changed = 0;
+            for (qsizetype i = 12; i < 17; ++i)
+                changed += bytes[i] != cleanBytes[i] ? 1 : 0;
+            QCOMPARE(changed, 1);
+        } else { // noise: five bytes, then the string
+            QCOMPARE(bytes.size(), cleanBytes.size() + 5);
+            QCOMPARE(bytes.mid(5), cleanBytes);
+        }
+        QCOMPARE(string.value(0).first, startMs * ms);
+        QCOMPARE(faulted.device->breaks,
+                 (fault.startsWith(QLatin1String("break"))
+                      ? QList<std::pair<qint64, bool>>{{1000 * ms, true}, {1050 * ms, false}}
+                      : QList<std::pair<qint64, bool>>{}));
+        QVERIFY(wire(*faulted.device, 1500, 4200) == wire(*clean.device, 1500, 4200));
+        QCOMPARE(faulted.ticks.size(), 7);
+        QCOMPARE(faulted.ticks[0].fault, fault.section(QLatin1Char(' '), 0, 0));
+        QCOMPARE(faulted.ticks[0].bytes, bytes.size());
+        QVERIFY(faulted.ticks[1].fault.isEmpty());
+    }
+
     void anOverloadedLineLeavesOutWholeDataStrings()
     {
         SimulatorOnLine rig;

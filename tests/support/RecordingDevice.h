@@ -24,6 +24,7 @@ public:
     int closes = 0;
     bool refuseOpen = false;
     bool vanishes = false;
+    QList<std::pair<qint64, bool>> breaks; // when the break went on (true) or off
 
     QByteArray bytes() const
     {
@@ -66,6 +67,8 @@ public:
         }
         handOvers.append({m_clock.now().count(), bytes});
     }
+    void setBreak(bool on) override { breaks.append({m_clock.now().count(), on}); }
+    bool sendsBreaks() const override { return true; }
     QString describe(qint16 port) const override
     {
         return QStringLiteral("Com Port %1 (recorder)").arg(port);
