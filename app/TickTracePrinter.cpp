@@ -13,6 +13,20 @@ void TickTracePrinter::ticked(std::chrono::milliseconds sinceStart, const TimerR
     std::fflush(m_out);
 }
 
+// A control character (a garbled byte, noise) would upset the reader's terminal: \xHH instead.
+QString TickTracePrinter::withControlsShown(const QString& text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+            shown += QStringLiteral("\\x") +
+                     QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const TickRecord& tick)
 {
     QStringList shown;
@@ -20,6 +34,7 @@ QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const 
     for (QString text : tick.lines) {
         if (text.endsWith(QLatin1String("\r\n")))
             text.chop(2);
+        text = withControlsShown(text);
         const bool quote =
             text.isEmpty() || text.contains(QLatin1Char(' ')) || text.contains(QLatin1Char('"'));
         shown.append(quote ? QLatin1Char('"') +

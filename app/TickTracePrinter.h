@@ -8,7 +8,8 @@
 
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
-// (a text that is empty or holds a blank or a quote is written in double quotes). A tick of a
+// (a text that is empty or holds a blank or a quote is written in double quotes; control
+// characters as \xHH). A tick of a
 // data string the line left out has `left-out:` before its count, and put nothing on the line:
 //
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
@@ -27,5 +28,7 @@ public:
     static QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
 
 private:
+    static QString withControlsShown(const QString& text);
+
     std::FILE* m_out;
 };

@@ -106,14 +106,14 @@ LineFaults::Outcome LineFaults::apply(QList<QByteArray> lines, bool closesDataSt
     case LineFault::Kind::Noise:
         if (m_opening && fault.number > 0) {
             outcome.lines.prepend(randomBytes(fault.number));
-            outcome.note = QStringLiteral("%1 noise bytes before it").arg(fault.number);
+            outcome.note = QStringLiteral("%1 random bytes before it").arg(fault.number);
         }
         break;
     case LineFault::Kind::Break:
         if (m_opening) {
             outcome.holdBack = std::chrono::milliseconds(fault.number);
             outcome.breakCondition = true;
-            outcome.note = QStringLiteral("break of %1 ms before it").arg(fault.number);
+            outcome.note = QStringLiteral("a %1 ms break before it").arg(fault.number);
         }
         break;
     }

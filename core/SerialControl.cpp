@@ -123,7 +123,7 @@ void SerialControl::sendFaulted(bool closedDataString)
     if (outcome.holdBack.count() > 0) {
         m_line->holdBack(outcome.holdBack, outcome.breakCondition);
         if (outcome.breakCondition && !m_line->sendsBreaks())
-            outcome.note += QStringLiteral(" (this line has no break condition: it is silent)");
+            outcome.note += QStringLiteral(", silent: this line has no break condition");
     }
     m_tick.faultNote = outcome.note;
     for (const QByteArray& bytes : outcome.lines) {

@@ -55,6 +55,8 @@ drwxr-xr-x root/root ./usr/share/doc/dryx-plc-test/examples/
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/setup.ini
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/two-pages.ini
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/ser2net.yaml
+-rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/rig.txt
+-rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/rig.golden.log
 drwxr-xr-x root/root ./usr/share/icons/
 drwxr-xr-x root/root ./usr/share/icons/hicolor/
 drwxr-xr-x root/root ./usr/share/icons/hicolor/256x256/

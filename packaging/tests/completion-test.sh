@@ -49,9 +49,9 @@ expect()
 
 expect "--headless --help" dryx-plc-test --he
 expect "--headless" dryx-plc-test --hea
-expect "--set --settings --start" dryx-plc-test --s
-expect "--version --virtual-port --virtual-port=" dryx-plc-test --v
-expect "--duration --headless --help --log --port --set --settings --start --trace --version --virtual-port --virtual-port= --wine-com -V -h" dryx-plc-test ""
+expect "--script --seed --set --settings --start" dryx-plc-test --s
+expect "--version --virtual-port --virtual-port= --virtual-time" dryx-plc-test --v
+expect "--duration --headless --help --log --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h" dryx-plc-test ""
 expect "--trace" dryx-plc-test --headless --tr
 expect "pagegap= pages= points= port=" dryx-plc-test --set p
 expect "Text1= Text2= Text3= Text4= Text6= Text7= Text8=" dryx-plc-test --set T

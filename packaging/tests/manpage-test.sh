@@ -27,7 +27,7 @@ check "version in .TH" "$(sed -n 's/^\.TH [^"]*"[^"]*" "\([^"]*\)".*/\1/p' "$pag
 
 sections=$(sed -n 's/^\.SH "\{0,1\}\([^"]*\)"\{0,1\}$/\1/p' "$page" | xargs)
 check "sections" "$sections" \
-    "NAME SYNOPSIS DESCRIPTION OPTIONS THE LINE OVER THE NETWORK HEADLESS COMMANDS FILES ENVIRONMENT EXIT STATUS SIGNALS DIAGNOSTICS EXAMPLES SEE ALSO"
+    "NAME SYNOPSIS DESCRIPTION OPTIONS THE LINE OVER THE NETWORK HEADLESS COMMANDS SCENARIO SCRIPTS LINE FAULTS FILES ENVIRONMENT EXIT STATUS SIGNALS DIAGNOSTICS EXAMPLES SEE ALSO"
 
 # The tags of the OPTIONS section's entries (the line after each .TP), minus signs as typed.
 tags=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" | sed -n '/^\.TP/{n;p}' | sed 's/\\-/-/g')
@@ -46,7 +46,7 @@ done
 # Each headless command has an entry under HEADLESS COMMANDS.
 commands=$(sed -n '/^\.SH "HEADLESS COMMANDS"/,/^\.SH /p' "$page" |
     sed -n '/^\.TP/{n;s/^\.BI\{0,1\} "\{0,1\}\([a-z]*\).*/\1/p}' | xargs)
-check "headless commands" "$commands" "start stop alarm set show launch help quit"
+check "headless commands" "$commands" "start stop alarm set fault show launch help quit"
 
 echo "manual page: $passes passed, $failures failed"
 [[ $failures == 0 ]]

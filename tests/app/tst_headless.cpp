@@ -535,6 +535,8 @@ private slots:
             << QStringList{QStringLiteral("a b"), QStringLiteral("\u20ac")}
             << QStringLiteral("1000 Timer4 8 \"a b\" \u20ac");
         QTest::newRow("nothing") << QStringList{} << QStringLiteral("1000 Timer4 0");
+        QTest::newRow("control characters") << QStringList{QStringLiteral("h\x01\u009a")}
+                                            << QStringLiteral("1000 Timer4 5 h\\x01\\x9A");
     }
 
     void traceLines()
