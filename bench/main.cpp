@@ -6,6 +6,9 @@
 #include "bench/ToolRun.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -194,6 +197,96 @@ bool overloadRun(const QString& program, const QString& settings, const QString&
     printResources(run, seconds);
     return torn == 0;
 }
+// An hour's scenario: alarms raised and cleared, the gap changed, a fault every few minutes.
+QByteArray hourScenario()
+{
+    const QStringList faults{QStringLiteral("garble 7"), QStringLiteral("cut"),
+                             QStringLiteral("noise 16"), QStringLiteral("drop-line 3"),
+                             QStringLiteral("no-terminator x2"), QStringLiteral("delay 200")};
+    QByteArray script = "at 0 start\n";
+    for (qint64 at = 2500, step = 0; at < 3600'000; at += 7'300, ++step) {
+        script += "at " + QByteArray::number(at) + " alarm 1\n";
+        if (step % 5 == 1)
+            script += "at " + QByteArray::number(at + 200) + " fault " +
+                      faults[step / 5 % faults.size()].toLatin1() + "\n";
+        if (step % 40 == 20)
+            script += "at " + QByteArray::number(at + 300) + " set gap 700\n";
+        if (step % 40 == 39)
+            script += "at " + QByteArray::number(at + 300) + " set gap 500\n";
+    }
+    return script + "at 3600000 stop\nat 3600000 quit\n";
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The hour in virtual time, against a target of 5 s; and its first `seconds` in real time on
+// the virtual line, whose record must be the hour's record up to then, and whose bytes (as the
+// reader got them) the bytes that record says were sent.
+bool scenarioRun(const QString& program, const QString& settings, const QString& link,
+                 const QTemporaryDir& dir, qint64 seconds)
+{
+    const QString script = dir.filePath(QStringLiteral("hour.txt"));
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly) || file.write(hourScenario()) < 0)
+        return false;
+    file.close();
+    const QString hourLog = dir.filePath(QStringLiteral("hour.log"));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QProcess hour;
+    hour.setStandardOutputFile(QProcess::nullDevice());
+    hour.start(program, {QStringLiteral("--settings"), settings, QStringLiteral("--script"),
+                         script, QStringLiteral("--virtual-time"), QStringLiteral("--log"),
+                         hourLog});
+    const bool ended = hour.waitForFinished(120'000) && hour.exitCode() == 0;
+    const double hourSeconds = double(elapsed.elapsed()) / 1000.0;
+    const QByteArray hourRecord = readAll(hourLog);
+    std::printf("scenario, an hour in virtual time: %.2f s, %lld record lines, exit status %d "
+                "(target < 5 s)\n",
+                hourSeconds, static_cast<long long>(hourRecord.count('\n')), hour.exitCode());
+
+    const QString minuteLog = dir.filePath(QStringLiteral("minute.log"));
+    ToolRun run;
+    QString why;
+    const bool ran = run.run(program,
+                             {QStringLiteral("--headless"), QStringLiteral("--settings"), settings,
+                              QStringLiteral("--virtual-port=") + link, QStringLiteral("--script"),
+                              script, QStringLiteral("--log"), minuteLog,
+                              QStringLiteral("--duration"), QString::number(seconds)},
+                             &why);
+    QByteArray minuteRecord = readAll(minuteLog);
+    const bool stopped = minuteRecord.endsWith("# Stop\n");
+    minuteRecord.chop(stopped ? 7 : 0);
+    QByteArray sent, received;
+    for (const QByteArray& line : minuteRecord.split('\n')) {
+        if (line.isEmpty() || line[0] < '0' || line[0] > '9')
+            continue;
+        const QList<QByteArray> words = line.left(line.indexOf('|')).split(' ');
+        if (words.value(3) == "left-out")
+            continue;
+        for (const QByteArray& word : words.mid(3))
+            if (word.size() == 2)
+                sent += QByteArray::fromHex(word);
+    }
+    for (const ToolRun::Chunk& chunk : run.chunks)
+        received += chunk.bytes;
+    const bool same = ran && stopped && hourRecord.startsWith(minuteRecord);
+    std::printf("  the same scenario, %lld s in real time on the virtual line: %lld record lines, "
+                "%s the hour's first lines; reader got %lld bytes, %s the record's %lld%s\n",
+                static_cast<long long>(seconds),
+                static_cast<long long>(minuteRecord.count('\n')),
+                same ? "equal to" : "NOT equal to", static_cast<long long>(received.size()),
+                received == sent ? "equal to" : "NOT equal to", static_cast<long long>(sent.size()),
+                ran ? "" : qPrintable(QStringLiteral(" (") + why + QLatin1Char(')')));
+    const bool met = ended && hourSeconds < 5.0 && same && received == sent;
+    std::printf("  targets (hour < 5 s, records equal, bytes as recorded): %s\n",
+                met ? "met" : "MISSED");
+    return met;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -237,7 +330,8 @@ int main(int argc, char** argv)
                     baseline.medianMs, baseline.p99Ms, baseline.maxMs,
                     static_cast<long long>(baseline.overOneMs),
                     static_cast<long long>(baseline.samples));
-    bool met = timingRun(program, settings, link, QStringLiteral("one-page mode"), {}, seconds);
+    bool met = scenarioRun(program, settings, link, dir, seconds);
+    met = timingRun(program, settings, link, QStringLiteral("one-page mode"), {}, seconds) && met;
     met = timingRun(program, settings, link, QStringLiteral("two-page mode"),
                     {{4, QStringLiteral("2")}}, seconds) &&
           met;

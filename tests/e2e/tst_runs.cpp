@@ -155,6 +155,11 @@ private slots:
                                  QStringLiteral("--set"),      QStringLiteral("pages=2"),
                                  QStringLiteral("--duration"), QStringLiteral("3")}
             << QByteArray() << 0 << QByteArray("the line cannot keep up");
+        QTest::newRow("a scenario with a step at fault: before anything runs")
+            << QStringList{QStringLiteral("--virtual-port"), QStringLiteral("--script"),
+                           QStringLiteral("SCRIPT")}
+            << QByteArray() << 2
+            << QByteArray("rig.txt:2: fly: unknown command (help lists them)\n");
         QTest::newRow("bad usage")
             << QStringList{QStringLiteral("--duration"), QStringLiteral("x")} << QByteArray() << 2
             << QByteArray("dryx-plc-test: --duration: expects a number of "
@@ -174,6 +179,11 @@ private slots:
         file.write("[setup]\nNumKTron=twelve\n");
         file.close();
         arguments.replaceInStrings(QStringLiteral("BROKEN"), broken);
+        QFile script(dir.filePath(QStringLiteral("rig.txt")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("at 0 start\nat 10 fly\n");
+        script.close();
+        arguments.replaceInStrings(QStringLiteral("SCRIPT"), script.fileName());
         if (!arguments.contains(QStringLiteral("--settings")))
             arguments << QStringLiteral("--settings") << writeSetup(dir);
         Tool tool;
@@ -187,6 +197,8 @@ private slots:
         QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.process.exitCode(), status);
         QVERIFY2(tool.readErr().contains(said), tool.err.constData());
+        if (status == 2) // refused before anything ran: not even the line was made
+            QVERIFY2(!tool.err.contains("virtual serial line"), tool.err.constData());
         if (status != 2) // a run that ran ends with its summary
             QVERIFY2(tool.err.contains("\ndryx-plc-test: Summary: ") ||
                          tool.err.startsWith("dryx-plc-test: Summary: "),
