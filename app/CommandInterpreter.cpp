@@ -191,11 +191,16 @@ void CommandInterpreter::fault(const LineFault& fault)
         return;
     }
     m_faults->arm(fault);
-    confirm(QStringLiteral("fault %1 armed for the next %2")
-                .arg(fault.describe())
-                .arg(fault.dataStrings > 1
-                         ? QStringLiteral("%1 data strings").arg(fault.dataStrings)
-                         : QStringLiteral("data string")));
+    QString armed =
+        QStringLiteral("fault %1 armed for the next %2")
+            .arg(fault.describe())
+            .arg(fault.dataStrings > 1 ? QStringLiteral("%1 data strings").arg(fault.dataStrings)
+                                       : QStringLiteral("data string"));
+    if (fault.kind == LineFault::Kind::Break && !m_simulator.form().MSComm1.sendsBreaks())
+        armed += QStringLiteral(" (this line has no break condition: it will be silent for "
+                                "%1 ms)")
+                     .arg(fault.number);
+    confirm(armed);
 }
 
 void CommandInterpreter::show()

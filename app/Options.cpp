@@ -151,11 +151,13 @@ Options (default in brackets):
   --duration SECONDS    press Stop and end that long after start-up [run until
                         ended]
 %3  --script FILE         carry out the commands of FILE, each at its moment since
-                        start-up (\"at 3000 alarm 1\", one a line) [none]
+                        start-up ("at 3000 alarm 1", one a line) [none]
   --virtual-time        no line and no waiting: run the script or --duration at
                         once on a virtual clock, the line taken to be 9600 8N1,
-                        for --log and --trace; no window [real time]
-  --seed N              the seed of every random choice of the line faults [1]
+                        for --log and --trace; no window, no standard input
+                        [real time]
+  --seed N              the seed of every random choice of the line faults; the
+                        record's first line names it [1]
   --trace               one line per transmitter tick on standard output [off]
   --log FILE            append a record of every line written to the port [off]
   --settings FILE       read the setup from this INI file [the per-user setup]

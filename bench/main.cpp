@@ -200,8 +200,8 @@ bool overloadRun(const QString& program, const QString& settings, const QString&
 // An hour's scenario: alarms raised and cleared, the gap changed, a fault every few minutes.
 QByteArray hourScenario()
 {
-    const QStringList faults{QStringLiteral("garble 7"), QStringLiteral("cut"),
-                             QStringLiteral("noise 16"), QStringLiteral("drop-line 3"),
+    const QStringList faults{QStringLiteral("garble 7"),         QStringLiteral("cut"),
+                             QStringLiteral("noise 16"),         QStringLiteral("drop-line 3"),
                              QStringLiteral("no-terminator x2"), QStringLiteral("delay 200")};
     QByteArray script = "at 0 start\n";
     for (qint64 at = 2500, step = 0; at < 3600'000; at += 7'300, ++step) {
@@ -239,9 +239,8 @@ bool scenarioRun(const QString& program, const QString& settings, const QString&
     elapsed.start();
     QProcess hour;
     hour.setStandardOutputFile(QProcess::nullDevice());
-    hour.start(program, {QStringLiteral("--settings"), settings, QStringLiteral("--script"),
-                         script, QStringLiteral("--virtual-time"), QStringLiteral("--log"),
-                         hourLog});
+    hour.start(program, {QStringLiteral("--settings"), settings, QStringLiteral("--script"), script,
+                         QStringLiteral("--virtual-time"), QStringLiteral("--log"), hourLog});
     const bool ended = hour.waitForFinished(120'000) && hour.exitCode() == 0;
     const double hourSeconds = double(elapsed.elapsed()) / 1000.0;
     const QByteArray hourRecord = readAll(hourLog);
@@ -277,8 +276,7 @@ bool scenarioRun(const QString& program, const QString& settings, const QString&
     const bool same = ran && stopped && hourRecord.startsWith(minuteRecord);
     std::printf("  the same scenario, %lld s in real time on the virtual line: %lld record lines, "
                 "%s the hour's first lines; reader got %lld bytes, %s the record's %lld%s\n",
-                static_cast<long long>(seconds),
-                static_cast<long long>(minuteRecord.count('\n')),
+                static_cast<long long>(seconds), static_cast<long long>(minuteRecord.count('\n')),
                 same ? "equal to" : "NOT equal to", static_cast<long long>(received.size()),
                 received == sent ? "equal to" : "NOT equal to", static_cast<long long>(sent.size()),
                 ran ? "" : qPrintable(QStringLiteral(" (") + why + QLatin1Char(')')));

@@ -68,7 +68,7 @@ LineFaults::Outcome LineFaults::apply(QList<QByteArray> lines, bool closesDataSt
             QByteArray& line = outcome.lines[index];
             // A byte of the text, not of its CR LF (unless the line is nothing else).
             const qsizetype span = line.size() > 2 ? line.size() - 2 : line.size();
-            const qsizetype at = qsizetype(below(quint64(span)));
+            const auto at = qsizetype(below(quint64(span)));
             const auto was = quint8(line[at]);
             const auto now = quint8(was + 1 + below(255));
             line[at] = char(now);
@@ -134,7 +134,7 @@ void LineFaults::cut(Outcome& outcome, qint64 first)
     m_cutOff = true;
     if (outcome.lines.isEmpty())
         return;
-    const qsizetype line = qsizetype(below(quint64(outcome.lines.size())));
+    const auto line = qsizetype(below(quint64(outcome.lines.size())));
     const qsizetype size = outcome.lines[line].size();
     const qsizetype kept = size > 1 ? 1 + qsizetype(below(quint64(size - 1))) : 0;
     outcome.lines[line].truncate(kept);

@@ -57,6 +57,9 @@ public:
     void setPortOpen(bool open);
     // The port as messages name it, e.g. "Com Port 1 (/dev/ttyUSB0)".
     QString description() const { return m_line->describe(m_commPort); }
+    // Whether the line can be held in a break condition (a serial device); without, a `break`
+    // fault leaves it silent.
+    bool sendsBreaks() const { return m_line->sendsBreaks(); }
 
     [[nodiscard]] Tick beginTick();
     // One line, inside a tick. Each character becomes one byte, in order, nothing added.

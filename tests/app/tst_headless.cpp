@@ -8,6 +8,7 @@
 #include "app/ScenarioScript.h"
 #include "app/Session.h"
 #include "app/TickTracePrinter.h"
+#include "core/LineFaults.h"
 #include "core/OpenDryx.h"
 #include "core/UsageError.h"
 #include "tests/support/RecordingLauncher.h"
@@ -27,6 +28,7 @@ struct Rig {
         sim.setSetup(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"),
                      QStringLiteral("2"));
         sim.simulator.Form_Load();
+        interpreter.setFaults(&faults);
     }
     void run(const QString& line) { interpreter.execute(line); }
     QString takeOut() { return std::exchange(outText, QString()); }
@@ -40,6 +42,7 @@ struct Rig {
     QTextStream out{&outText};
     int quits = 0;
     CommandInterpreter interpreter{sim.simulator, openDryx, out, sim.reporter, [this] { ++quits; }};
+    LineFaults faults{1};
 };
 } // namespace
 
@@ -245,6 +248,11 @@ private slots:
                                 << "started c:\\program files\\dryx\\dryx.exe\n"
                                 << QStringList();
         QTest::newRow("quit says nothing") << QStringList{"quit"} << QString() << QStringList();
+        QTest::newRow("faults") << QStringList{"fault break 50", "FAULT extra-line \"A B\" x2"}
+                                << "fault break 50 armed for the next data string (this line has "
+                                   "no break condition: it will be silent for 50 ms)\nfault "
+                                   "extra-line \"A B\" x2 armed for the next 2 data strings\n"
+                                << QStringList();
     }
 
     void acceptedCommandsAreConfirmed()

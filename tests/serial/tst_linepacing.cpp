@@ -404,15 +404,15 @@ private slots:
         const QByteArray clean = "1\r\n2\r\n3\r\n0\r\n63536\r\n";
         QTest::newRow("none") << QString() << clean << qint64(1000);
         QTest::newRow("cut") << "cut" << QByteArray() << qint64(1000);
-        QTest::newRow("drop-line") << "drop-line 2" << QByteArray("1\r\n3\r\n0\r\n63536\r\n")
-                                   << qint64(1000);
+        QTest::newRow("drop-line")
+            << "drop-line 2" << QByteArray("1\r\n3\r\n0\r\n63536\r\n") << qint64(1000);
         QTest::newRow("garble") << "garble 5" << QByteArray() << qint64(1000);
         QTest::newRow("no-terminator")
             << "no-terminator" << QByteArray("1\r\n2\r\n3\r\n0\r\n") << qint64(1000);
-        QTest::newRow("extra-line") << "extra-line \"A B\""
-                                    << clean.left(12) + "A B\r\n" + clean.mid(12) << qint64(1000);
-        QTest::newRow("wrong-terminator")
-            << "wrong-terminator END" << clean.left(12) + "END\r\n" << qint64(1000);
+        QTest::newRow("extra-line")
+            << "extra-line \"A B\"" << clean.left(12) + "A B\r\n" + clean.mid(12) << qint64(1000);
+        QTest::newRow("wrong-terminator") << "wrong-terminator END" << clean.left(12) + "END\r\n"
+                                          << qint64(1000);
         QTest::newRow("delay") << "delay 300" << clean << qint64(1300);
         QTest::newRow("noise") << "noise 5" << QByteArray() << qint64(1000);
         QTest::newRow("break") << "break 50" << clean << qint64(1050);
