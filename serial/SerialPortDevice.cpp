@@ -114,7 +114,7 @@ void SerialPortDevice::deliver(const QByteArray& bytes)
 
 void SerialPortDevice::onError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || !m_device.isOpen())
+    if (error == QSerialPort::NoError || !m_device.isOpen() || m_settingBreak)
         return;
     const QString reason = m_device.errorString();
     m_device.clearError();
@@ -122,8 +122,13 @@ void SerialPortDevice::onError(QSerialPort::SerialPortError error)
         m_events->gone(QStringLiteral("%1 went away: %2").arg(describe(m_port), reason));
 }
 
+// A device that cannot hold its line in a break has not gone away: it only stays silent.
 void SerialPortDevice::setBreak(bool on)
 {
-    if (m_device.isOpen())
-        m_device.setBreakEnabled(on);
+    if (!m_device.isOpen())
+        return;
+    m_settingBreak = true;
+    if (!m_device.setBreakEnabled(on))
+        m_device.clearError();
+    m_settingBreak = false;
 }

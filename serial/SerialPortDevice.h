@@ -31,4 +31,5 @@ private:
     QSerialPort m_device;
     qint16 m_port = 0;
     Events* m_events = nullptr; // while open
+    bool m_settingBreak = false;
 };

@@ -3,6 +3,8 @@
 #include "core/Clock.h"
 #include "serial/SerialDevice.h"
 
+#include <utility>
+
 WireFeed::WireFeed(Clock& clock, SerialDevice& device, PacerFactory pacerFor)
     : m_clock(clock), m_device(device), m_pacerFor(std::move(pacerFor)),
       m_alarm(clock.makeAlarm([this] { handOver(); })),
@@ -34,20 +36,34 @@ void WireFeed::holdBack(std::chrono::nanoseconds span, bool breakCondition)
     m_breakAlarm->set(m_breakChanges.front().first);
 }
 
-// The break goes on when the wire is free and off when its span is over.
+// The break goes on when the wire is free and off when its span is over; what follows it is
+// handed over then, not before (a UART would send it into the break).
 void WireFeed::setBreak()
 {
     const Pacer::Ns now = m_clock.now();
     while (!m_breakChanges.empty() && m_breakChanges.front().first <= now) {
-        m_device.setBreak(m_breakChanges.front().second);
+        m_breakOn = m_breakChanges.front().second;
+        m_device.setBreak(m_breakOn);
         m_breakChanges.pop_front();
     }
     if (!m_breakChanges.empty())
         m_breakAlarm->set(m_breakChanges.front().first);
+    if (!m_breakOn)
+        handOver();
+}
+
+// Stop, or the program's end: the line is not left in a break.
+void WireFeed::releaseBreak()
+{
+    m_breakChanges.clear();
+    m_breakAlarm->cancel();
+    if (std::exchange(m_breakOn, false))
+        m_device.setBreak(false);
 }
 
 void WireFeed::dropAfterCurrentLine()
 {
+    releaseBreak();
     if (m_pacer)
         m_pacer->dropAfterCurrentLine();
     arm();
@@ -55,6 +71,7 @@ void WireFeed::dropAfterCurrentLine()
 
 void WireFeed::finishCurrentLine()
 {
+    releaseBreak();
     if (!m_pacer)
         return;
     m_pacer->dropAfterCurrentLine();
@@ -70,6 +87,7 @@ void WireFeed::clear()
     m_alarm->cancel();
     m_breakAlarm->cancel();
     m_breakChanges.clear();
+    m_breakOn = false;
 }
 
 qint64 WireFeed::queuedBytes() const
@@ -84,7 +102,7 @@ qint64 WireFeed::backlogBytes() const
 
 void WireFeed::handOver()
 {
-    if (!m_pacer)
+    if (!m_pacer || m_breakOn)
         return;
     const Pacer::Ns now = m_clock.now();
     // After the program was stopped for a while (SIGSTOP, a stalled machine) the wire goes on

@@ -50,6 +50,7 @@ private:
     void deliver(const QByteArray& bytes);
     void arm();
     void setBreak();
+    void releaseBreak();
 
     Clock& m_clock;
     SerialDevice& m_device;
@@ -58,5 +59,6 @@ private:
     std::unique_ptr<Alarm> m_alarm;
     std::unique_ptr<Alarm> m_breakAlarm;
     std::deque<std::pair<Pacer::Ns, bool>> m_breakChanges; // when the break goes on or off
+    bool m_breakOn = false;
     qint64 m_bytesHandedOver = 0;
 };
