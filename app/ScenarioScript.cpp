@@ -50,16 +50,14 @@ ScenarioScript ScenarioScript::parse(const QString& name, const QString& text, b
         const QString command = line.mid(line.indexOf(words[1]) + words[1].size()).trimmed();
         if (command.isEmpty())
             refuse(QStringLiteral("expected a command after the time, e.g. at %1 start").arg(at));
+        std::optional<CommandInterpreter::Command> read;
         try {
-            const std::optional<CommandInterpreter::Command> read =
-                CommandInterpreter::read(command);
-            if (virtualTime && read && read->name == CommandInterpreter::Command::Name::Launch)
-                refuse(QStringLiteral("launch: a program cannot be launched in virtual time"));
+            read = CommandInterpreter::read(command);
         } catch (const UsageError& error) {
-            if (error.action().startsWith(name + QLatin1Char(':')))
-                throw;
             refuse(error.action() + QLatin1String(": ") + error.message());
         }
+        if (virtualTime && read && read->name == CommandInterpreter::Command::Name::Launch)
+            refuse(QStringLiteral("launch: a program cannot be launched in virtual time"));
         script.m_steps.append({std::chrono::milliseconds(at), command, lineNumber});
     }
     return script;

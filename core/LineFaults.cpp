@@ -1,7 +1,5 @@
 #include "core/LineFaults.h"
 
-using namespace std::chrono_literals;
-
 namespace
 {
 QString hex(quint8 byte)
@@ -15,7 +13,7 @@ QByteArray crlf(const QString& text)
 }
 } // namespace
 
-LineFaults::LineFaults(quint64 seed) : m_seed(seed), m_random(seed) {}
+LineFaults::LineFaults(quint64 seed) : m_random(seed) {}
 
 void LineFaults::arm(const LineFault& fault)
 {

@@ -28,10 +28,8 @@ public:
 
     explicit LineFaults(quint64 seed);
 
-    quint64 seed() const { return m_seed; }
     // The next data string not yet taken by a fault gets this one.
     void arm(const LineFault& fault);
-    qsizetype armed() const { return qsizetype(m_armed.size()); }
 
     // A tick that goes on the line begins, opening a data string or going on with one. Returns
     // the fault of its data string, if it has one: the tick's lines are then given to `apply`.
@@ -44,7 +42,6 @@ private:
     QByteArray randomBytes(qint64 count);
     quint64 below(quint64 bound) { return m_random() % bound; }
 
-    quint64 m_seed;
     std::mt19937_64 m_random; // its sequence is the same on every system
     std::deque<LineFault> m_armed;
     std::optional<LineFault> m_current; // the fault of the data string under way
