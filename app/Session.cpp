@@ -79,8 +79,8 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     }
     m_reporter = &reporter;
     std::optional<OpenDryx::VirtualLine> line;
-    if (options.virtualPort)
-        line = OpenDryx::VirtualLine{options.virtualLink, options.wineCom};
+    if (m_virtualLine) // Wine is given the link as an absolute path: it starts elsewhere
+        line = OpenDryx::VirtualLine{m_virtualLine->link(), options.wineCom};
     m_openDryx =
         std::make_unique<OpenDryx>(*m_form, m_rules, m_launcher, m_winePrefix, reporter, line);
     m_commands = std::make_unique<CommandInterpreter>(*m_simulator, *m_openDryx, m_out, reporter,

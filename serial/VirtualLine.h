@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LineSettings.h"
+#include "serial/LinkClaim.h"
 #include "serial/ReceiverCheck.h"
 #include "serial/SerialDevice.h"
 
@@ -30,9 +31,9 @@ class ErrorReporter;
 class VirtualLine final : public SerialDevice
 {
 public:
-    // Creates the pair, and the link to it when `link` is not empty (replacing an existing
-    // link, never a file that is not one). Throws UsageError when it cannot (no pseudo-terminals
-    // to be had, a link that cannot be made). A receiver set up wrong is told to `reporter`.
+    // Creates the pair, and claims `link` for it when `link` is not empty (LinkClaim). Throws
+    // UsageError when it cannot (no pseudo-terminals to be had, a link that another running
+    // program holds or that cannot be made). A receiver set up wrong is told to `reporter`.
     static std::unique_ptr<VirtualLine> create(Clock& clock, const QString& link,
                                                ErrorReporter& reporter);
     ~VirtualLine() override;
@@ -55,14 +56,17 @@ public:
 
     bool readerPresent() const;
     qint64 bytesLost() const { return m_lost; }
+    // The link, as an absolute path; empty when there is none.
+    QString link() const { return m_claim ? m_claim->link() : QString(); }
     // Where a reader opens the line: the link, or the device itself.
-    QString readerPath() const { return m_link.isEmpty() ? m_path : m_link; }
+    QString readerPath() const { return m_claim ? m_claim->link() : m_path; }
 
     // The settings the reader has set, as last looked at; nothing while there is no reader.
     const std::optional<LineSettings>& receiver() const { return m_receiver; }
 
 private:
-    VirtualLine(Clock& clock, int master, QString path, QString link, ErrorReporter& reporter);
+    VirtualLine(Clock& clock, int master, QString path, std::unique_ptr<LinkClaim> claim,
+                ErrorReporter& reporter);
     void discardInput();
     void lookAtReceiver();
     void discardUnread();
@@ -70,7 +74,7 @@ private:
     const Clock& m_clock;
     int m_master;
     QString m_path;
-    QString m_link;
+    std::unique_ptr<LinkClaim> m_claim;
     qint64 m_lost = 0;
     bool m_hadReader = false;
     std::optional<std::chrono::nanoseconds> m_lookedAt;

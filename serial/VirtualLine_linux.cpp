@@ -68,30 +68,21 @@ std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& li
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     ::fcntl(master, F_SETFD, FD_CLOEXEC);
     const QString path = QString::fromLocal8Bit(name);
-    if (!link.isEmpty()) {
-        const QByteArray linkPath = QFile::encodeName(link);
-        struct stat existing {
-        };
-        if (::lstat(linkPath.constData(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
-            ::close(master);
-            cannot(QStringLiteral("cannot make the link %1 to the virtual line: it exists and "
-                                  "is not a symbolic link")
-                       .arg(link));
-        }
-        ::unlink(linkPath.constData());
-        if (::symlink(name, linkPath.constData()) != 0) {
-            const QString reason = systemReason();
-            ::close(master);
-            cannot(QStringLiteral("cannot make the link %1 to the virtual line: %2")
-                       .arg(link, reason));
-        }
+    std::unique_ptr<LinkClaim> claim;
+    try {
+        if (!link.isEmpty())
+            claim = LinkClaim::make(link, path);
+    } catch (const UsageError&) {
+        ::close(master);
+        throw;
     }
-    return std::unique_ptr<VirtualLine>(new VirtualLine(clock, master, path, link, reporter));
+    return std::unique_ptr<VirtualLine>(
+        new VirtualLine(clock, master, path, std::move(claim), reporter));
 }
 
-VirtualLine::VirtualLine(Clock& clock, int master, QString path, QString link,
+VirtualLine::VirtualLine(Clock& clock, int master, QString path, std::unique_ptr<LinkClaim> claim,
                          ErrorReporter& reporter)
-    : m_clock(clock), m_master(master), m_path(std::move(path)), m_link(std::move(link)),
+    : m_clock(clock), m_master(master), m_path(std::move(path)), m_claim(std::move(claim)),
       m_check(reporter, readerPath()), m_receiverLook(clock.makeAlarm([this] { lookAtReceiver(); }))
 {
     m_receiverLook->set(clock.now() + receiverLook);
@@ -117,14 +108,8 @@ void VirtualLine::lookAtReceiver()
 
 VirtualLine::~VirtualLine()
 {
-    if (!m_link.isEmpty()) {
-        // Only our own link: another instance may have replaced it since.
-        const QByteArray linkPath = QFile::encodeName(m_link);
-        char target[256] = {};
-        const ssize_t size = ::readlink(linkPath.constData(), target, sizeof target - 1);
-        if (size > 0 && QString::fromLocal8Bit(target, size) == m_path)
-            ::unlink(linkPath.constData());
-    }
+    // The link goes first: a reader that comes meanwhile finds no line rather than a dead one.
+    m_claim.reset();
     ::close(m_master);
 }
 

@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -55,6 +56,27 @@ int openReader(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     return fd;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// What is at a path, links not followed.
+QString entryAt(const QString& path)
+{
+    const QFileInfo entry(path);
+    if (entry.isSymLink())
+        return "link to " + entry.symLinkTarget();
+    return entry.isDir() ? "folder" : entry.exists() ? "file" : "nothing";
 }
 
 QByteArray readAll(int fd)
@@ -172,41 +194,95 @@ private slots:
         QVERIFY(line.reporter.reports.isEmpty());
     }
 
-    void virtualLineLinksAndUnlinks()
+    // What is at the link's place decides whether the link is made, taken over or refused; a
+    // refusal touches nothing, and the end removes the link only while it points to the line.
+    void virtualLineClaimsItsLink_data()
     {
-        QTemporaryDir dir;
-        const QString link = dir.filePath(QStringLiteral("line"));
-        QVERIFY(QFile::link(QStringLiteral("/dev/null"), link)); // an old link is replaced
-        VirtualClock clock;
-        RecordingReporter reporter;
-        {
-            const auto line = VirtualLine::create(clock, link, reporter);
-            QVERIFY(line->path().startsWith(QLatin1String("/dev/pts/")));
-            QCOMPARE(QFileInfo(link).symLinkTarget(), line->path());
-        }
-        QVERIFY(!QFileInfo::exists(link));
-        QVERIFY(!QFileInfo(link).isSymLink());
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<QString>("refusal"); // empty: claimed
+        for (const char* there : {"nothing", "an old link", "a stale claim", "a sticky open folder",
+                                  "a relative link", "a replacement meanwhile"})
+            QTest::newRow(there) << there << QString();
+        const QString cannot = "cannot make the link {link} to the virtual line: ";
+        QTest::newRow("a file") << "a file" << cannot + "it exists and is not a symbolic link";
+        QTest::newRow("a folder") << "a folder" << cannot + "it exists and is not a symbolic link";
+        QTest::newRow("another user's link")
+            << "another user's link"
+            << cannot + "it belongs to another user (nobody): choose another link with "
+                        "--virtual-port=LINK";
+        QTest::newRow("an open folder")
+            << "an open folder"
+            << cannot + "other users can replace what is in {folder}; choose a folder of your own, "
+                        "or a shared one with the sticky bit such as /tmp";
+        QTest::newRow("a linked lock file")
+            << "a linked lock file"
+            << "{link}.lock, the lock file of the link, is not a plain file: remove it, or "
+               "choose another link with --virtual-port=LINK";
+        QTest::newRow("a running holder")
+            << "a running holder"
+            << "{link} is the link of another running dryx-plc-test (process {pid}): give this "
+               "one a link of its own, e.g. --virtual-port={link}-2";
     }
 
-    void virtualLineWillNotReplaceAFile()
+    void virtualLineClaimsItsLink()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("file"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QFETCH(QString, there);
+        QFETCH(QString, refusal);
+        QTemporaryDir top;
+        const QString folder = top.filePath("folder");
+        const QString link = folder + "/line";
+        QVERIFY(QDir().mkdir(folder));
         VirtualClock clock;
         RecordingReporter reporter;
+        std::unique_ptr<VirtualLine> holder;
+        if (there == "an old link" || there == "a stale claim" || there == "another user's link")
+            QVERIFY(QFile::link("/dev/null", link));
+        if (there == "a stale claim") // its holder was killed: the lock file names it, unlocked
+            QVERIFY(writeFile(link + ".lock", "999999\n"));
+        if (there == "a file")
+            QVERIFY(writeFile(link, ""));
+        if (there == "a folder")
+            QVERIFY(QDir().mkdir(link));
+        if (there == "another user's link" &&
+            (::geteuid() != 0 || ::lchown(qPrintable(link), 65534, 65534) != 0))
+            QSKIP("giving a link to another user needs root");
+        if (there.endsWith("open folder"))
+            QCOMPARE(::chmod(qPrintable(folder), there.contains("sticky") ? 01777 : 0777), 0);
+        if (there == "a linked lock file")
+            QVERIFY(writeFile(top.filePath("mine"), "kept") &&
+                    QFile::link(top.filePath("mine"), link + ".lock"));
+        if (there == "a running holder")
+            holder = VirtualLine::create(clock, link, reporter);
+        const QString before = entryAt(link);
+        const QString working = QDir::currentPath();
+        if (there == "a relative link")
+            QDir::setCurrent(folder);
+        std::unique_ptr<VirtualLine> line;
         try {
-            VirtualLine::create(clock, path, reporter);
-            QFAIL("replaced a file");
+            line = VirtualLine::create(clock, there == "a relative link" ? "line" : link, reporter);
         } catch (const UsageError& error) {
+            QDir::setCurrent(working);
             QCOMPARE(error.action(), QStringLiteral("--virtual-port"));
-            QCOMPARE(error.message(), QStringLiteral("cannot make the link %1 to the virtual "
-                                                     "line: it exists and is not a symbolic link")
-                                          .arg(path));
+            QCOMPARE(error.message(), QString(refusal)
+                                          .replace("{link}", link)
+                                          .replace("{folder}", folder)
+                                          .replace("{pid}", QString::number(::getpid())));
+            QCOMPARE(entryAt(link), before);
+            if (there == "a linked lock file") // not followed
+                QCOMPARE(readFile(top.filePath("mine")), QByteArray("kept"));
+            return;
         }
-        QVERIFY(QFileInfo(path).isFile());
+        QDir::setCurrent(working);
+        QVERIFY2(refusal.isEmpty(), "claimed");
+        QCOMPARE(line->link(), link); // absolute, as Wine is given it
+        QCOMPARE(entryAt(link), "link to " + line->path());
+        QCOMPARE(readFile(link + ".lock"), QByteArray::number(::getpid()) + '\n');
+        if (there == "a replacement meanwhile")
+            QVERIFY(QFile::remove(link) && QFile::link("/dev/zero", link));
+        line.reset();
+        QCOMPARE(entryAt(link),
+                 there == "a replacement meanwhile" ? "link to /dev/zero" : "nothing");
+        QVERIFY(!QFileInfo::exists(link + ".lock"));
     }
 
     // On the program's own clock: the bytes arrive whole and in order, and take the line's time.
