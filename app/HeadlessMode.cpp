@@ -22,7 +22,8 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
         return 2;
     }
 
-    // SIGINT, SIGTERM and SIGHUP stop the run as Stop does, then end the program.
+    // A signal that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, ...) stops the run as
+    // Stop does, then ends the program.
     SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
 
     if (options.virtualTime) {

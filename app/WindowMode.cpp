@@ -36,8 +36,9 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
         showMessageBox(&window, refusal.title, refusal.message);
     });
     boxes.setParentWindow(&window);
-    // SIGINT, SIGTERM and SIGHUP stop the run as Stop does, then end the program: the port is
-    // closed and the virtual line's link removed, as when the window is closed.
+    // A signal that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, ...) stops the run as
+    // Stop does, then ends the program: the port is closed and the virtual line's link removed,
+    // as when the window is closed.
     SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
     window.show();
     if (session->begin())

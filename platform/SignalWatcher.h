@@ -5,8 +5,9 @@
 #include <functional>
 #include <memory>
 
-// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop, where the run can be stopped in
-// order (a signal handler itself may do next to nothing).
+// Turns the signals that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
+// SIGUSR2, SIGALRM) into a call on the event loop, where the run can be stopped in order and the
+// virtual line's link removed (a signal handler itself may do next to nothing).
 class SignalWatcher
 {
 public:

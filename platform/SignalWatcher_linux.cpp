@@ -10,6 +10,11 @@ namespace
 // The one place a signal handler can write to; there is one watcher per process.
 int g_signalFd = -1;
 
+// Every signal whose default would end the program on the spot, leaving the virtual line's link
+// behind, and that a user or a rig sends to end it (SIGQUIT from the keyboard, SIGALRM from
+// `timeout -s ALRM`, SIGUSR1 and SIGUSR2 by habit).
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM};
+
 extern "C" void onSignal(int signal)
 {
     const char number = char(signal);
@@ -36,13 +41,13 @@ SignalWatcher::SignalWatcher(std::function<void(int)> handler) : m_handler(std::
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : endingSignals)
         ::sigaction(signal, &action, nullptr);
 }
 
 SignalWatcher::~SignalWatcher()
 {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : endingSignals)
         std::signal(signal, SIG_DFL);
     g_signalFd = -1;
     m_notifier.reset();
