@@ -6,6 +6,7 @@
 #include "core/UsageError.h"
 #include "platform/PerUserSettingsStore.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -43,6 +44,59 @@ void addPortMapping(PortMap& ports, const QString& text)
                              .arg(text));
     ports.map(qint16(port), device);
 }
+
+// A name as a message may show it: control characters as \xHH.
+QString shown(const QString& text)
+{
+    QString result;
+    for (const QChar c : text)
+        result += c.category() == QChar::Other_Control
+                      ? QStringLiteral("\\x") +
+                            QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper()
+                      : QString(c);
+    return result;
+}
+
+// What a link name must not hold: a line break would split the line of standard error that
+// names it, and the Wine mapping and the readers' configuration that carry it.
+void checkLinkName(const QString& link)
+{
+    if (link.isEmpty())
+        throw UsageError(QStringLiteral("--virtual-port"),
+                         QStringLiteral("needs a link path after the ="));
+    if (std::any_of(link.begin(), link.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; }))
+        throw UsageError(QStringLiteral("--virtual-port"),
+                         QStringLiteral("the link \"%1\" has a control character in its name "
+                                        "(shown as \\xHH): give a name without line breaks, tabs "
+                                        "or escapes")
+                             .arg(shown(link)));
+}
+
+// Which line the run sends on: one of a device (the positional argument), --port mappings and
+// --virtual-port, never two of them.
+void checkOneLine(Options& options)
+{
+    if (options.virtualTime &&
+        (options.virtualPort || !options.ports.isEmpty() || !options.device.isEmpty()))
+        throw UsageError(QStringLiteral("--virtual-time"),
+                         QStringLiteral("runs with no line at all: leave out --virtual-port, "
+                                        "--port and the device"));
+    if (!options.device.isEmpty() && options.virtualPort)
+        throw UsageError(options.device, QStringLiteral("a device and --virtual-port are two "
+                                                        "lines: give one of them"));
+    if (!options.device.isEmpty() && !options.ports.isEmpty())
+        throw UsageError(
+            options.device,
+            QStringLiteral("a device is the line for every Com Port, which leaves nothing to "
+                           "--port: give the device alone, or as --port N=DEVICE"));
+    if (options.virtualPort && !options.ports.isEmpty())
+        throw UsageError(QStringLiteral("--virtual-port"),
+                         QStringLiteral("sends whatever the Com Port, which leaves nothing to "
+                                        "--port: give one of them"));
+    if (!options.device.isEmpty())
+        options.ports.mapEvery(options.device);
+}
 } // namespace
 
 Options Options::parse(const QStringList& arguments)
@@ -79,9 +133,7 @@ Options Options::parse(const QStringList& arguments)
         } else if (argument.startsWith(QLatin1String("--virtual-port="))) {
             options.virtualPort = true;
             options.virtualLink = argument.mid(15);
-            if (options.virtualLink.isEmpty())
-                throw UsageError(QStringLiteral("--virtual-port"),
-                                 QStringLiteral("needs a link path after the ="));
+            checkLinkName(options.virtualLink);
         } else if (isValueOption(argument, QStringLiteral("--duration"))) {
             bool ok = takeValue(arguments, i, QStringLiteral("--duration"), &value);
             const double seconds = ok ? value.toDouble(&ok) : 0;
@@ -120,14 +172,20 @@ Options Options::parse(const QStringList& arguments)
         } else if (isValueOption(argument, QStringLiteral("--port"))) {
             takeValue(arguments, i, QStringLiteral("--port"), &value);
             addPortMapping(options.ports, value);
-        } else {
+        } else if (argument.startsWith(QLatin1Char('-')) || argument.isEmpty()) {
             throw UsageError(argument, QStringLiteral("unknown option (see --help)"));
+        } else if (!argument.contains(QLatin1Char('/'))) {
+            throw UsageError(argument, QStringLiteral("neither an option nor a device: a device "
+                                                      "is a path, e.g. /dev/ttyUSB0 (see --help)"));
+        } else if (!options.device.isEmpty()) {
+            throw UsageError(argument, QStringLiteral("a second device: %1 is already the line, "
+                                                      "for every Com Port")
+                                           .arg(options.device));
+        } else {
+            options.device = argument;
         }
     }
-    if (options.virtualTime && (options.virtualPort || !options.ports.isEmpty()))
-        throw UsageError(QStringLiteral("--virtual-time"),
-                         QStringLiteral("runs with no line at all: leave out --virtual-port and "
-                                        "--port"));
+    checkOneLine(options);
     if (options.virtualTime && options.scriptFile.isEmpty() && !options.durationMs)
         throw UsageError(QStringLiteral("--virtual-time"),
                          QStringLiteral("needs --script or --duration, or the run would never "
@@ -138,11 +196,14 @@ Options Options::parse(const QStringList& arguments)
 QString Options::usage()
 {
     const QString setup = perUserSettingsLocation(QLatin1String(StartupConfiguration::application));
-    return QStringLiteral(R"(Usage: %6 [OPTION]...
+    return QStringLiteral(R"(Usage: %6 [OPTION]... [DEVICE]
 Stands in for the PLC of a production line: writes timed data strings on a serial
 line (or a built-in virtual one) for the DRYX line-monitoring application. With a
 display it opens its window; without one, or with --headless, it takes the
 operator's actions as commands on standard input.
+
+DEVICE (e.g. /dev/ttyUSB0) is the line: every Start sends on it, whatever the Com
+Port [Com Port N is %1, or as --port maps it].
 
 Options (default in brackets):
   --headless            no window, commands on standard input [window if there is
@@ -164,7 +225,8 @@ Options (default in brackets):
   --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
                         [Com Port N is %1]
   --virtual-port[=LINK] send on a built-in virtual line, whatever the Com Port; its
-                        path goes to standard error, LINK is made a link to it
+                        path goes to standard error, LINK is made a link to it (a
+                        LINK that another running instance holds is refused)
                         [a serial device]
   --wine-com N          the COM port of Wine that a launch maps to the virtual
                         line's link [the number in Com Port at the launch]
@@ -184,7 +246,7 @@ once when --start cannot start); 2 bad usage.
 Examples:
   %6 --settings setup.ini --virtual-port=/tmp/dryx-line
       the window, sending on /tmp/dryx-line (`cat /tmp/dryx-line` shows what it sends)
-  %6 --headless --port 1=/dev/ttyUSB0 --start --duration 60 --trace
+  %6 --headless --start --duration 60 --trace /dev/ttyUSB0
       a minute on a USB adapter, one line per tick; the exit status tells
   %6 --settings setup.ini --script rig.txt --virtual-time --log rig.log
       the record of the scenario rig.txt, at once, to diff against a golden one

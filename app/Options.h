@@ -28,7 +28,8 @@ struct Options {
     QList<FieldEntry> entries; // --set, in the order given
     QString settingsFile;
     QString logFile; // --log
-    PortMap ports;
+    QString device;  // the one positional argument: the device of every Com Port
+    PortMap ports;   // --port, or the device
     bool virtualPort = false;
     QString virtualLink;
     std::optional<int> wineCom; // --wine-com

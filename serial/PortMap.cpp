@@ -2,7 +2,7 @@
 
 QString PortMap::devicePath(qint16 port) const
 {
-    return m_mapped.value(port, defaultDevicePath(port));
+    return m_mapped.value(port, m_every.isEmpty() ? defaultDevicePath(port) : m_every);
 }
 
 // Linux names the serial ports of a PC from 0: COM1 is /dev/ttyS0.

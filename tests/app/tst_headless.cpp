@@ -77,7 +77,7 @@ private slots:
              QStringLiteral("--duration"), QStringLiteral("2.5"), QStringLiteral("--set"),
              QStringLiteral("points=40"), QStringLiteral("--set=Text8="),
              QStringLiteral("--settings=/tmp/s.ini"), QStringLiteral("--port"),
-             QStringLiteral("3=/dev/ttyUSB0"), QStringLiteral("--virtual-port=/tmp/line")});
+             QStringLiteral("3=/dev/ttyUSB0")});
         QVERIFY(options->headless && options->start && options->trace);
         QCOMPARE(options->durationMs, std::optional<qint64>(2500));
         QCOMPARE(options->entries.size(), 2);
@@ -87,8 +87,15 @@ private slots:
         QCOMPARE(options->entries[1].text, QString());
         QCOMPARE(options->settingsFile, QStringLiteral("/tmp/s.ini"));
         QCOMPARE(options->ports.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
-        QVERIFY(options->virtualPort);
-        QCOMPARE(options->virtualLink, QStringLiteral("/tmp/line"));
+        QCOMPARE(options->ports.devicePath(1), QStringLiteral("/dev/ttyS0"));
+        QVERIFY(!options->virtualPort);
+        const Options virtualLine = Options::parse({QStringLiteral("--virtual-port=/tmp/line")});
+        QVERIFY(virtualLine.virtualPort);
+        QCOMPARE(virtualLine.virtualLink, QStringLiteral("/tmp/line"));
+        // A device alone, as tio and picocom take it: every Com Port is that device.
+        const Options device = Options::parse({QStringLiteral("./ttyUSB0"), QStringLiteral("-V")});
+        QCOMPARE(device.ports.devicePath(1), QStringLiteral("./ttyUSB0"));
+        QCOMPARE(device.ports.devicePath(8), QStringLiteral("./ttyUSB0"));
     }
 
     void badUsageIsRefusedWithAReason_data()
@@ -121,8 +128,32 @@ private slots:
             << QStringList{QStringLiteral("--port"), QStringLiteral("40000=/dev/x")}
             << QStringLiteral("--port: expects N=DEVICE with N from 1 to 32767, e.g. --port "
                               "1=/dev/ttyUSB0; got \"40000=/dev/x\"");
-        QTest::newRow("positional") << QStringList{QStringLiteral("start")}
-                                    << QStringLiteral("start: unknown option (see --help)");
+        QTest::newRow("positional word")
+            << QStringList{QStringLiteral("start")}
+            << QStringLiteral("start: neither an option nor a device: a device is a path, e.g. "
+                              "/dev/ttyUSB0 (see --help)");
+        QTest::newRow("two devices")
+            << QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB1")}
+            << QStringLiteral("/dev/ttyUSB1: a second device: /dev/ttyUSB0 is already the line, "
+                              "for every Com Port");
+        QTest::newRow("device and virtual line")
+            << QStringList{QStringLiteral("--virtual-port"), QStringLiteral("/dev/ttyUSB0")}
+            << QStringLiteral("/dev/ttyUSB0: a device and --virtual-port are two lines: give one "
+                              "of them");
+        QTest::newRow("device and --port")
+            << QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--port=2=/dev/ttyS4")}
+            << QStringLiteral(
+                   "/dev/ttyUSB0: a device is the line for every Com Port, which leaves nothing "
+                   "to --port: give the device alone, or as --port N=DEVICE");
+        QTest::newRow("virtual line and --port")
+            << QStringList{QStringLiteral("--port=2=/dev/ttyS4"), QStringLiteral("--virtual-port")}
+            << QStringLiteral("--virtual-port: sends whatever the Com Port, which leaves nothing "
+                              "to --port: give one of them");
+        QTest::newRow("link with a line break")
+            << QStringList{QStringLiteral("--virtual-port=/tmp/a\nb\x1b[2J")}
+            << QStringLiteral("--virtual-port: the link \"/tmp/a\\x0Ab\\x1B[2J\" has a control "
+                              "character in its name (shown as \\xHH): give a name without line "
+                              "breaks, tabs or escapes");
         QTest::newRow("empty link") << QStringList{QStringLiteral("--virtual-port=")}
                                     << QStringLiteral("--virtual-port: needs a link path after "
                                                       "the =");
@@ -134,7 +165,12 @@ private slots:
             << QStringList{QStringLiteral("--virtual-time"), QStringLiteral("--virtual-port"),
                            QStringLiteral("--duration=1")}
             << QStringLiteral("--virtual-time: runs with no line at all: leave out "
-                              "--virtual-port and --port");
+                              "--virtual-port, --port and the device");
+        QTest::newRow("virtual time on a device")
+            << QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--virtual-time"),
+                           QStringLiteral("--duration=1")}
+            << QStringLiteral("--virtual-time: runs with no line at all: leave out "
+                              "--virtual-port, --port and the device");
         QTest::newRow("seed") << QStringList{QStringLiteral("--seed=-1")}
                               << QStringLiteral("--seed: expects a whole number from 0, e.g. "
                                                 "--seed 7");
