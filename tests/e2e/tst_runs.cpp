@@ -207,13 +207,16 @@ private slots:
             QVERIFY2(elapsed.elapsed() < 10000, "did not end at once");
     }
 
-    // SIGINT, SIGTERM and SIGHUP, with the window or without: the line finished, the port
-    // closed, the virtual line's link removed, the device free for the next program, status 0.
+    // SIGINT, SIGTERM, SIGHUP and the other signals that would end the program, with the window
+    // or without: the line finished, the port closed, the virtual line's link removed, the device
+    // free for the next program, status 0.
     void everyEndIsTidy_data()
     {
         QTest::addColumn<bool>("headless");
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("device");
+        for (const int signal : {SIGQUIT, SIGUSR1, SIGALRM})
+            QTest::addRow("headless, signal %d, virtual line", signal) << true << signal << false;
         for (const bool headless : {true, false}) {
             for (const int signal : {SIGINT, SIGTERM, SIGHUP})
                 QTest::addRow("%s, signal %d, virtual line", headless ? "headless" : "window",
@@ -263,15 +266,87 @@ private slots:
         QVERIFY(!QFileInfo(link).isSymLink());
         QVERIFY2(tool.readErr().contains("dryx-plc-test: Summary: "), tool.err.constData());
         if (device) {
-            // The device and its lock are free: the next program opens it.
+            // The device and its lock are free: the next program opens it, given as tio and
+            // picocom take a device, which serves whatever the Com Port.
             Tool next;
-            next.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--port"),
-                        QStringLiteral("1=") + pty.slavePath(), QStringLiteral("--start"),
-                        QStringLiteral("--duration"), QStringLiteral("1.2")});
+            next.start({QStringLiteral("--settings"), writeSetup(dir), pty.slavePath(),
+                        QStringLiteral("--set"), QStringLiteral("port=7"),
+                        QStringLiteral("--start"), QStringLiteral("--duration"),
+                        QStringLiteral("1.2")});
             QVERIFY(next.finished());
             QCOMPARE(next.process.exitCode(), 0);
             QVERIFY(pty.poll().size() > received.size());
         }
+    }
+
+    // A link is a claim: a second program on it is refused, naming the holder, and the first
+    // goes on; a link left by a killed program is taken over, even when its old line has become
+    // another program's meanwhile; two links serve side by side.
+    void aLinkIsAClaim()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("line"));
+        const QString second = dir.filePath(QStringLiteral("other"));
+        const auto run = [&dir](Tool& tool, const QString& link) {
+            tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--start"),
+                        QStringLiteral("--virtual-port=") + link});
+            // The line it says it made; nothing once it has ended without one.
+            const QByteArray said = "virtual serial line: ";
+            const bool made = QTest::qWaitFor(
+                [&] {
+                    return (tool.readErr().contains(said) && tool.err.endsWith('\n')) ||
+                           tool.process.state() == QProcess::NotRunning;
+                },
+                patienceMs);
+            const qsizetype at = tool.err.indexOf(said);
+            return made && at >= 0
+                       ? QString::fromLocal8Bit(tool.err.mid(at + said.size()).trimmed())
+                       : QString();
+        };
+        const auto readsDataStrings = [](LineReader& reader) {
+            const qsizetype had = reader.poll().size();
+            return QTest::qWaitFor(
+                [&] { return reader.poll().size() > had && reader.poll().endsWith(terminator); },
+                patienceMs);
+        };
+        Tool holder;
+        const QString held = run(holder, first);
+        QCOMPARE(QFileInfo(first).symLinkTarget(), held);
+        LineReader reader(first);
+        Tool refused;
+        run(refused, first);
+        QVERIFY(refused.finished());
+        QCOMPARE(refused.process.exitCode(), 2);
+        QCOMPARE(refused.readErr(),
+                 QStringLiteral("dryx-plc-test: --virtual-port: %1 is the link of another running "
+                                "dryx-plc-test (process %2): give this one a link of its own, e.g. "
+                                "--virtual-port=%1-2\n")
+                     .arg(first)
+                     .arg(holder.pid())
+                     .toLocal8Bit());
+        QCOMPARE(QFileInfo(first).symLinkTarget(), held);
+        QVERIFY(readsDataStrings(reader));
+
+        ::kill(holder.pid(), SIGKILL);
+        QVERIFY(holder.finished());
+        QVERIFY(QFileInfo(first).isSymLink()); // left behind, its line free for the next program
+        Tool beside;
+        const QString besideLine = run(beside, second);
+        Tool successor;
+        const QString successorLine = run(successor, first);
+        QCOMPARE(QFileInfo(first).symLinkTarget(), successorLine);
+        QCOMPARE(QFileInfo(second).symLinkTarget(), besideLine);
+        LineReader firstReader(first);
+        LineReader secondReader(second);
+        QVERIFY(readsDataStrings(firstReader) && readsDataStrings(secondReader));
+        ::kill(successor.pid(), SIGTERM);
+        QVERIFY(successor.finished());
+        QCOMPARE(successor.process.exitCode(), 0);
+        QVERIFY(!QFileInfo(first).isSymLink() && !QFileInfo::exists(first + ".lock"));
+        QCOMPARE(QFileInfo(second).symLinkTarget(), besideLine);
+        QVERIFY(readsDataStrings(secondReader));
+        ::kill(beside.pid(), SIGTERM);
+        QVERIFY(beside.finished());
     }
 
     // Stopped for 3 s (SIGSTOP, SIGCONT): the ticks due meanwhile are not made up in a burst,
