@@ -13,6 +13,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/rigs"
 touch "$work/rigs/line1.ini" "$work/rigs/line2.ini" "$work/rigs/notes.txt"
+# The serial devices the completion offers, in a folder of the test's own.
+dev=$work/dev
+mkdir "$dev" "$work/none"
+touch "$dev/ttyS0" "$dev/ttyS1" "$dev/ttyUSB0" "$dev/ttyACM0" "$dev/tty0" "$dev/ttyprintk"
+_dryx_plc_test_dev=$dev
 cd "$work" || exit 1
 
 failures=0
@@ -47,24 +52,33 @@ expect()
 [[ $(complete -p dryx-plc-test) == "complete -F _dryx_plc_test dryx-plc-test" ]] ||
     { echo "FAIL: no completion registered for dryx-plc-test"; failures=$((failures + 1)); }
 
+# Every option, as offered where an option may come.
+all="--duration --headless --help --log --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h"
 expect "--headless --help" dryx-plc-test --he
 expect "--headless" dryx-plc-test --hea
 expect "--script --seed --set --settings --start" dryx-plc-test --s
 expect "--version --virtual-port --virtual-port= --virtual-time" dryx-plc-test --v
-expect "--duration --headless --help --log --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h" dryx-plc-test ""
+expect "$all" dryx-plc-test ""
 expect "--trace" dryx-plc-test --headless --tr
 expect "pagegap= pages= points= port=" dryx-plc-test --set p
 expect "Text1= Text2= Text3= Text4= Text6= Text7= Text8=" dryx-plc-test --set T
 expect "" dryx-plc-test --set Text1 = ""
-expect "1= 2= 3= 4= 5= 6= 7= 8=" dryx-plc-test --port ""
-expect "3=" dryx-plc-test --port 3
+expect "1=$dev/ttyACM0 1=$dev/ttyS0 1=$dev/ttyS1 1=$dev/ttyUSB0" dryx-plc-test --port ""
+expect "3=$dev/ttyACM0 3=$dev/ttyS0 3=$dev/ttyS1 3=$dev/ttyUSB0" dryx-plc-test --port 3
+expect "$dev/ttyS0 $dev/ttyS1" dryx-plc-test --start "$dev/ttyS"
+expect "$dev/ttyACM0 $dev/ttyS0 $dev/ttyS1 $dev/ttyUSB0" dryx-plc-test "$dev/"
+expect "rigs/notes.txt" dryx-plc-test rigs/n
+expect "$all" dryx-plc-test --virtual-port ""
 expect "rigs/line1.ini rigs/line2.ini" dryx-plc-test --settings rigs/li
 expect "rigs/line1.ini rigs/line2.ini rigs/notes.txt" dryx-plc-test --log rigs/
 expect "rigs/line1.ini rigs/line2.ini" dryx-plc-test --settings = rigs/l
 expect "rigs/notes.txt" dryx-plc-test --virtual-port = rigs/n
 expect "rigs/notes.txt" dryx-plc-test --port 1 = rigs/n
-expect "$(compgen -G '/dev/tty[SU]*[0-9]'; compgen -G '/dev/ttyACM[0-9]*' | xargs)" \
-    dryx-plc-test --port 1 = ""
+expect "$dev/ttyACM0 $dev/ttyS0 $dev/ttyS1 $dev/ttyUSB0" dryx-plc-test --port 1 = ""
+_dryx_plc_test_dev=$work/none
+expect "1= 2= 3= 4= 5= 6= 7= 8=" dryx-plc-test --port ""
+expect "3=" dryx-plc-test --port 3
+_dryx_plc_test_dev=$dev
 expect "" dryx-plc-test --duration ""
 expect "" dryx-plc-test --wine-com ""
 
