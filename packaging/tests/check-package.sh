@@ -88,7 +88,7 @@ check "--version" "$($program --version; echo "status $?")" "dryx-plc-test $vers
 status 0"
 help=$($program --help)
 check "--help status" "$?" 0
-check "--help usage line" "$(head -n 1 <<<"$help")" "Usage: dryx-plc-test [OPTION]..."
+check "--help usage line" "$(head -n 1 <<<"$help")" "Usage: dryx-plc-test [OPTION]... [DEVICE]"
 
 # A short headless run on the virtual line with the packaged example setup: the first data
 # string goes at 1000 ms, the second is due at 1500 ms, as the run ends.
