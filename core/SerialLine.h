@@ -37,7 +37,9 @@ public:
     // wire.
     virtual void write(const QByteArray& bytes) = 0;
     // The next line written goes on the wire `span` after the wire is free, not sooner; with
-    // `breakCondition` the line is held in a break meanwhile, where the device can do that.
+    // `breakCondition` the line is held in a break meanwhile, where the device can do that. The
+    // rest of that line's data string goes `span` later than it was written, at the soonest: a
+    // second page keeps its page gap.
     virtual void holdBack(std::chrono::milliseconds span, bool breakCondition) = 0;
     // Whether `holdBack` can hold the line in a break; without, the line is only silent.
     virtual bool sendsBreaks() const = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -32,7 +33,10 @@ void Pacer::append(const QByteArray& line, Ns now, bool opensDataString)
 {
     if (line.isEmpty())
         return;
-    const Ns start = std::max(now, m_idleAt);
+    // A data string that opens other than after a hold is not held back.
+    if (opensDataString && !std::exchange(m_holdOpens, false))
+        m_heldBy = 0ns;
+    const Ns start = std::max(now + m_heldBy, m_idleAt);
     m_queue.push_back({line, start, opensDataString});
     m_queuedBytes += line.size();
     m_idleAt = startOf(m_queue.back(), line.size());
@@ -42,6 +46,8 @@ Pacer::Ns Pacer::holdBack(Ns now, Ns span)
 {
     const Ns from = std::max(now, m_idleAt);
     m_idleAt = from + span;
+    m_heldBy = span;
+    m_holdOpens = true;
     return from;
 }
 
@@ -122,6 +128,8 @@ void Pacer::clear()
     m_queuedBytes = 0;
     m_idleAt = 0ns;
     m_releasedEnd = 0ns;
+    m_heldBy = 0ns;
+    m_holdOpens = false;
 }
 
 qint64 Pacer::backlogBytes(Ns now) const

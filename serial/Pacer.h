@@ -24,7 +24,9 @@ public:
     // the next batch.
     void append(const QByteArray& line, Ns now, bool opensDataString);
     // The next line appended starts `span` after the wire is free (at `now`, or when what is
-    // queued is out). Returns when the held span begins.
+    // queued is out), and the rest of its data string keeps its shape: each later line starts
+    // `span` after it was appended at the earliest, so a second page keeps its page gap. Returns
+    // when the held span begins.
     Ns holdBack(Ns now, Ns span);
     // The bytes to hand to the device by `now`, in order, taken out of the queue.
     virtual QByteArray takeDue(Ns now) = 0;
@@ -76,6 +78,8 @@ private:
     std::deque<Entry> m_queue;
     qsizetype m_headSent = 0;
     qint64 m_queuedBytes = 0;
-    Ns m_idleAt{0};      // when the wire has sent everything appended so far
-    Ns m_releasedEnd{0}; // when the wire has sent everything handed over so far
+    Ns m_idleAt{0};           // when the wire has sent everything appended so far
+    Ns m_releasedEnd{0};      // when the wire has sent everything handed over so far
+    Ns m_heldBy{0};           // how far the data string under way has been held back
+    bool m_holdOpens = false; // the next line appended opens the held-back data string
 };

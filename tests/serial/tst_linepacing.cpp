@@ -145,22 +145,31 @@ QList<Received> dataStrings(const RecordingDevice& device, const QByteArray& ter
 class LinePacingTest : public QObject
 {
     Q_OBJECT
+    // `pages` 2: two pages 50 ms apart, the fault armed for the data string at 1500 ms (the
+    // first after Start is a closing page alone); `secondPageNs` when its second page's first
+    // byte is handed over.
     template <typename P>
-    static void checkFault(const QString& fault, const QByteArray& sent, qint64 firstHandOverNs)
+    static void checkFault(const QString& fault, const QByteArray& sent, qint64 firstHandOverNs,
+                           int pages, qint64 secondPageNs)
     {
-        const auto run = [](const QString& fault, SimulatorOn<P>& rig) {
+        const qint64 at = pages == 2 ? 1500 : 1000; // the faulted data string's moment
+        const qsizetype tick = pages == 2 ? 1 : 0;  // its first tick
+        const auto run = [&](const QString& fault, SimulatorOn<P>& rig) {
             rig.form.Text1.setText(QStringLiteral("3"));
+            rig.form.Text2.setText(QStringLiteral("50"));
+            rig.form.Text4.setText(QString::number(pages));
             rig.form.Text6.setText(QStringLiteral("1"));
+            QVERIFY(rig.simulator.Command1_Click());
+            rig.clock.advanceTo(std::chrono::milliseconds(at - 100));
             if (!fault.isEmpty())
                 rig.faults.arm(LineFault::parse(fault));
-            QVERIFY(rig.simulator.Command1_Click());
             rig.clock.advanceTo(4200ms);
         };
         SimulatorOn<P> clean, faulted;
         run(QString(), clean);
         run(fault, faulted);
-        const QByteArray cleanBytes = bytesOf(wire(*clean.device, 1000, 1500));
-        const QList<std::pair<qint64, char>> string = wire(*faulted.device, 1000, 1500);
+        const QByteArray cleanBytes = bytesOf(wire(*clean.device, at, at + 500));
+        const QList<std::pair<qint64, char>> string = wire(*faulted.device, at, at + 500);
         const QByteArray bytes = bytesOf(string);
         if (!sent.isEmpty()) {
             QCOMPARE(bytes, sent);
@@ -179,15 +188,18 @@ class LinePacingTest : public QObject
             QCOMPARE(bytes.mid(5), cleanBytes);
         }
         QCOMPARE(string.value(0).first, firstHandOverNs);
+        if (pages == 2) // after the first page's 9 bytes
+            QCOMPARE(string.value(9).first, secondPageNs);
         QCOMPARE(faulted.device->breaks,
                  (fault.startsWith(QLatin1String("break"))
-                      ? QList<std::pair<qint64, bool>>{{1000 * ms, true}, {1050 * ms, false}}
+                      ? QList<std::pair<qint64, bool>>{{at * ms, true}, {(at + 50) * ms, false}}
                       : QList<std::pair<qint64, bool>>{}));
-        QVERIFY(wire(*faulted.device, 1400, 4200) == wire(*clean.device, 1400, 4200));
-        QCOMPARE(faulted.ticks.size(), 7);
-        QCOMPARE(faulted.ticks[0].fault, fault.section(QLatin1Char(' '), 0, 0));
-        QCOMPARE(faulted.ticks[0].bytes, bytes.size());
-        QVERIFY(faulted.ticks[1].fault.isEmpty());
+        QVERIFY(wire(*faulted.device, at + 400, 4200) == wire(*clean.device, at + 400, 4200));
+        QCOMPARE(faulted.ticks.size(), pages == 2 ? 11 : 7); // by 4200 ms
+        QCOMPARE(faulted.ticks[tick].fault, fault.section(QLatin1Char(' '), 0, 0));
+        QCOMPARE(faulted.ticks[tick].bytes + (pages == 2 ? faulted.ticks[tick + 1].bytes : 0),
+                 bytes.size());
+        QVERIFY(faulted.ticks[tick + pages].fault.isEmpty());
     }
 
 private slots:
@@ -447,22 +459,34 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QByteArray>("sent"); // empty: checked by the kind's own rule below
         QTest::addColumn<qint64>("startMs");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<qint64>("secondPageMs"); // its moment on the wire, two pages 50 ms apart
         const QByteArray clean = "1\r\n2\r\n3\r\n0\r\n63536\r\n";
-        QTest::newRow("none") << QString() << clean << qint64(1000);
-        QTest::newRow("cut") << "cut" << QByteArray() << qint64(1000);
-        QTest::newRow("drop-line")
-            << "drop-line 2" << QByteArray("1\r\n3\r\n0\r\n63536\r\n") << qint64(1000);
-        QTest::newRow("garble") << "garble 5" << QByteArray() << qint64(1000);
-        QTest::newRow("no-terminator")
-            << "no-terminator" << QByteArray("1\r\n2\r\n3\r\n0\r\n") << qint64(1000);
+        QTest::newRow("none") << QString() << clean << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("cut") << "cut" << QByteArray() << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("drop-line") << "drop-line 2" << QByteArray("1\r\n3\r\n0\r\n63536\r\n")
+                                   << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("garble") << "garble 5" << QByteArray() << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("no-terminator") << "no-terminator" << QByteArray("1\r\n2\r\n3\r\n0\r\n")
+                                       << qint64(1000) << 1 << qint64(0);
         QTest::newRow("extra-line")
-            << "extra-line \"A B\"" << clean.left(12) + "A B\r\n" + clean.mid(12) << qint64(1000);
+            << "extra-line \"A B\"" << clean.left(12) + "A B\r\n" + clean.mid(12) << qint64(1000)
+            << 1 << qint64(0);
         QTest::newRow("wrong-terminator") << "wrong-terminator END" << clean.left(12) + "END\r\n"
-                                          << qint64(1000);
-        QTest::newRow("delay") << "delay 300" << clean << qint64(1300);
-        QTest::newRow("noise") << "noise 5" << QByteArray() << qint64(1000);
-        QTest::newRow("break") << "break 50" << clean << qint64(1050);
-        QTest::newRow("line beyond the string") << "garble 9" << clean << qint64(1000);
+                                          << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("delay") << "delay 300" << clean << qint64(1300) << 1 << qint64(0);
+        QTest::newRow("noise") << "noise 5" << QByteArray() << qint64(1000) << 1 << qint64(0);
+        QTest::newRow("break") << "break 50" << clean << qint64(1050) << 1 << qint64(0);
+        QTest::newRow("line beyond the string")
+            << "garble 9" << clean << qint64(1000) << 1 << qint64(0);
+        // Two pages: the whole data string moves, its page gap kept.
+        const QByteArray twoPages = "1\r\n2\r\n3\r\n" + clean;
+        QTest::newRow("none, two pages")
+            << QString() << twoPages << qint64(1500) << 2 << qint64(1550);
+        QTest::newRow("delay, two pages")
+            << "delay 300" << twoPages << qint64(1800) << 2 << qint64(1850);
+        QTest::newRow("break, two pages")
+            << "break 50" << twoPages << qint64(1550) << 2 << qint64(1600);
     }
 
     void aFaultBreaksItsDataStringAlone()
@@ -470,10 +494,15 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QByteArray, sent);
         QFETCH(qint64, startMs);
-        checkFault<BytePacer>(fault, sent, startMs * ms);
+        QFETCH(int, pages);
+        QFETCH(qint64, secondPageMs);
+        checkFault<BytePacer>(fault, sent, startMs * ms, pages, secondPageMs * ms);
         // A UART is handed a line that waits 20 ms ahead of its time, but never into a break.
+        const bool holds =
+            fault.startsWith(QLatin1String("delay")) || fault.startsWith(QLatin1String("break"));
         const qint64 lead = fault.startsWith(QLatin1String("delay")) ? 20 * ms : 0;
-        checkFault<UartPacer>(fault, sent, startMs * ms - lead);
+        checkFault<UartPacer>(fault, sent, startMs * ms - lead, pages,
+                              secondPageMs * ms - (holds ? 20 * ms : 0));
     }
 
     void anOverloadedLineLeavesOutWholeDataStrings()
