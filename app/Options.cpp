@@ -151,11 +151,16 @@ Options Options::parse(const QStringList& arguments)
             const QString name = value.left(equals);
             const int field = Fields::entryField(name, QStringLiteral("--set ") + value);
             options.entries.append({field, name.trimmed(), value.mid(equals + 1)});
-        } else if (isValueOption(argument, QStringLiteral("--log"))) {
-            if (!takeValue(arguments, i, QStringLiteral("--log"), &value) || value.isEmpty())
-                throw UsageError(QStringLiteral("--log"),
-                                 QStringLiteral("expects the path of the record to append to"));
+        } else if (isValueOption(argument, QStringLiteral("--log")) ||
+                   isValueOption(argument, QStringLiteral("--log-append"))) {
+            const QString name = argument.section(QLatin1Char('='), 0, 0);
+            if (!takeValue(arguments, i, name, &value) || value.isEmpty())
+                throw UsageError(name, QStringLiteral("expects the path of the record"));
+            if (!options.logFile.isEmpty())
+                throw UsageError(name, QStringLiteral("one record a run: --log FILE makes it "
+                                                      "afresh, --log-append FILE adds to it"));
             options.logFile = value;
+            options.logAppend = name == QLatin1String("--log-append");
         } else if (isValueOption(argument, QStringLiteral("--settings"))) {
             if (!takeValue(arguments, i, QStringLiteral("--settings"), &value) || value.isEmpty())
                 throw UsageError(QStringLiteral("--settings"),
@@ -220,7 +225,9 @@ Options (default in brackets):
   --seed N              the seed of every random choice of the line faults; the
                         record's first line names it [1]
   --trace               one line per transmitter tick on standard output [off]
-  --log FILE            append a record of every line written to the port [off]
+  --log FILE            a record of every line written to the port, in FILE made
+                        afresh [off]
+  --log-append FILE     the same record, added to the end of FILE [off]
   --settings FILE       read the setup from this INI file [the per-user setup]
   --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
                         [Com Port N is %1]

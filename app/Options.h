@@ -27,9 +27,10 @@ struct Options {
     std::optional<qint64> durationMs;
     QList<FieldEntry> entries; // --set, in the order given
     QString settingsFile;
-    QString logFile; // --log
-    QString device;  // the one positional argument: the device of every Com Port
-    PortMap ports;   // --port, or the device
+    QString logFile;        // --log or --log-append
+    bool logAppend = false; // --log-append: the record is added to the file, not made afresh
+    QString device;         // the one positional argument: the device of every Com Port
+    PortMap ports;          // --port, or the device
     bool virtualPort = false;
     QString virtualLink;
     std::optional<int> wineCom; // --wine-com

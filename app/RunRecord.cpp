@@ -4,10 +4,12 @@
 #include "core/TimerRoles.h"
 #include "core/UsageError.h"
 
-RunRecord::RunRecord(const QString& path) : m_file(path)
+RunRecord::RunRecord(const QString& path, Mode mode) : m_file(path)
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        throw UsageError(QStringLiteral("--log"),
+    const QIODevice::OpenMode how = mode == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Text | how))
+        throw UsageError(mode == Mode::Append ? QStringLiteral("--log-append")
+                                              : QStringLiteral("--log"),
                          QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
 }
 

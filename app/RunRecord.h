@@ -30,8 +30,11 @@
 class RunRecord final : public RunObserver
 {
 public:
-    // Appends to `path`; throws UsageError (--log) when it cannot be written.
-    explicit RunRecord(const QString& path);
+    enum class Mode { Afresh, Append };
+
+    // Writes `path` afresh (--log) or appends to it (--log-append); throws UsageError naming
+    // the option when it cannot be written.
+    explicit RunRecord(const QString& path, Mode mode = Mode::Afresh);
 
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;

@@ -66,7 +66,8 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     m_simulator = std::make_unique<Simulator>(*m_form, *m_store, m_timers, reporter, m_rules);
     m_simulator->addObserver(&m_summary);
     if (!options.logFile.isEmpty()) {
-        m_record = std::make_unique<RunRecord>(options.logFile);
+        m_record = std::make_unique<RunRecord>(
+            options.logFile, options.logAppend ? RunRecord::Mode::Append : RunRecord::Mode::Afresh);
         // What the line faults' random choices come from: a run is repeated with it.
         m_record->comment(QStringLiteral("seed %1").arg(options.seed));
         m_actionLog = std::make_unique<ActionLog>(*m_record);

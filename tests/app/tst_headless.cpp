@@ -77,7 +77,7 @@ private slots:
              QStringLiteral("--duration"), QStringLiteral("2.5"), QStringLiteral("--set"),
              QStringLiteral("points=40"), QStringLiteral("--set=Text8="),
              QStringLiteral("--settings=/tmp/s.ini"), QStringLiteral("--port"),
-             QStringLiteral("3=/dev/ttyUSB0")});
+             QStringLiteral("3=/dev/ttyUSB0"), QStringLiteral("--log-append=run.log")});
         QVERIFY(options->headless && options->start && options->trace);
         QCOMPARE(options->durationMs, std::optional<qint64>(2500));
         QCOMPARE(options->entries.size(), 2);
@@ -96,6 +96,8 @@ private slots:
         const Options device = Options::parse({QStringLiteral("./ttyUSB0"), QStringLiteral("-V")});
         QCOMPARE(device.ports.devicePath(1), QStringLiteral("./ttyUSB0"));
         QCOMPARE(device.ports.devicePath(8), QStringLiteral("./ttyUSB0"));
+        QVERIFY(options->logAppend);
+        QCOMPARE(options->logFile, QStringLiteral("run.log"));
     }
 
     void badUsageIsRefusedWithAReason_data()
@@ -171,6 +173,11 @@ private slots:
                            QStringLiteral("--duration=1")}
             << QStringLiteral("--virtual-time: runs with no line at all: leave out "
                               "--virtual-port, --port and the device");
+        QTest::newRow("two records")
+            << QStringList{QStringLiteral("--log=a"), QStringLiteral("--log-append"),
+                           QStringLiteral("b")}
+            << QStringLiteral("--log-append: one record a run: --log FILE makes it afresh, "
+                              "--log-append FILE adds to it");
         QTest::newRow("seed") << QStringList{QStringLiteral("--seed=-1")}
                               << QStringLiteral("--seed: expects a whole number from 0, e.g. "
                                                 "--seed 7");
