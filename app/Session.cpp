@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/ActionLog.h"
+#include "app/ExampleSetup.h"
 #include "app/FieldEntry.h"
 #include "app/RunRecord.h"
 #include "app/StandardErrorReporter.h"
@@ -126,11 +127,14 @@ std::unique_ptr<Session> Session::open(const Options& options, ErrorReporter& re
 
 void Session::load()
 {
-    if (!m_simulator->Form_Load() && m_options.settingsFile.isEmpty() && m_store->unavailable())
-        m_reporter->notice(QStringLiteral("Start-up"),
-                           QStringLiteral("to give the tool a setup, write it there or name an "
-                                          "INI file with --settings FILE (e.g. --settings "
-                                          "examples/setup.ini)"));
+    // No setup at all is said once, with how to give one: one message box in the window.
+    QString advice = QStringLiteral("to give the tool a setup, write it there or name an INI file "
+                                    "with --settings FILE");
+    if (const QString example = ExampleSetup::path(QCoreApplication::applicationDirPath());
+        !example.isEmpty())
+        advice += QStringLiteral(", such as --settings ") + example;
+    m_simulator->setNoSetupAdvice(advice);
+    m_simulator->Form_Load();
     for (const Options::FieldEntry& entry : m_options.entries) {
         if (const auto refusal = FieldEntry::enter(*m_simulator, entry.field, entry.text))
             throw UsageError(QStringLiteral("--set %1=%2").arg(entry.name, entry.text),

@@ -31,6 +31,8 @@ public:
     Simulator& operator=(const Simulator&) = delete;
 
     bool Form_Load();
+    // Said with a setup that cannot be read at all, in the one message Form_Load gives then.
+    void setNoSetupAdvice(const QString& advice) { m_startup.setNoSetupAdvice(advice); }
     bool Command1_Click(); // Start
     bool Command3_Click(); // Stop
     bool Command4_Click(int index);

@@ -35,9 +35,12 @@ qint16 StartupConfiguration::readCount(const char* key) const
 void StartupConfiguration::Form_Load()
 {
     // Without a store every key would read absent: say what is the matter instead.
-    if (const std::optional<QString> why = m_store.unavailable())
+    if (std::optional<QString> why = m_store.unavailable()) {
+        if (!m_noSetupAdvice.isEmpty())
+            *why += QLatin1String("; ") + m_noSetupAdvice;
         throw SimulatorError(ErrorKind::NoSetup,
                              *why + QStringLiteral("; the fields keep the window's values"));
+    }
     const qint16 kTrons = readCount("NumKTron");
     const qint16 modbus = readCount("NumModbus");
     const qint16 sixB = readCount("Num6B");

@@ -16,6 +16,8 @@ public:
     StartupConfiguration(Form1& form, const SettingsStore& store, const Conversions& rules);
 
     void Form_Load();
+    // What to tell the operator along with a setup that cannot be read at all: how to give one.
+    void setNoSetupAdvice(const QString& advice) { m_noSetupAdvice = advice; }
 
 private:
     qint16 readCount(const char* key) const;
@@ -23,4 +25,5 @@ private:
     Form1& m_form;
     const SettingsStore& m_store;
     const Conversions& m_rules;
+    QString m_noSetupAdvice;
 };

@@ -2,6 +2,7 @@
 // virtual time with a recording port.
 #include "app/ActionLog.h"
 #include "app/CommandInterpreter.h"
+#include "app/ExampleSetup.h"
 #include "app/FormStatePrinter.h"
 #include "app/Options.h"
 #include "app/RunRecord.h"
@@ -68,6 +69,40 @@ private slots:
         QTest::qWait(1300);
         QCOMPARE(session->form().Timer4.interval(), 1000); // its first tick would make it 500
         QVERIFY(reporter.reports.isEmpty());
+    }
+
+    // No setup at all is said once (one box in the window), naming the example setup by the
+    // absolute path where it is: an installation's documentation, else the source tree's.
+    void noSetupIsSaidOnceWithTheExampleWhereItIs()
+    {
+        QTemporaryDir config, installation;
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        RecordingReporter reporter;
+        Session::open(
+            Options::parse({QStringLiteral("--virtual-time"), QStringLiteral("--duration=1")}),
+            reporter);
+        qputenv("XDG_CONFIG_HOME", configHome);
+        const QString source = ExampleSetup::path(QCoreApplication::applicationDirPath());
+        QVERIFY(QFileInfo(source).isAbsolute() && QFileInfo::exists(source));
+        QVERIFY(source.endsWith(QLatin1String("/examples/setup.ini")));
+        QCOMPARE(reporter.reports,
+                 QStringList{QStringLiteral("Start-up: there is no setup at %1/VB and VBA Program "
+                                            "Settings/kelmarith.ini; to give the tool a setup, "
+                                            "write it there or name an INI file with --settings "
+                                            "FILE, such as --settings %2; the fields keep the "
+                                            "window's values (no setup)")
+                                 .arg(config.path(), source)});
+
+        const QString installed =
+            installation.filePath(QStringLiteral("share/doc/dryx-plc-test/examples/setup.ini"));
+        QVERIFY(QDir().mkpath(QFileInfo(installed).path()) &&
+                QDir().mkpath(installation.filePath("bin")));
+        QCOMPARE(ExampleSetup::path(installation.filePath(QStringLiteral("bin"))), source);
+        QFile file(installed);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(ExampleSetup::path(installation.filePath(QStringLiteral("bin"))), installed);
     }
 
     void optionsAreRead()
