@@ -3,6 +3,7 @@
 #include "app/FieldEntry.h"
 #include "app/FormStatePrinter.h"
 #include "app/HelpText.h"
+#include "app/RunStatusPrinter.h"
 #include "core/ErrorReporter.h"
 #include "core/Fields.h"
 #include "core/Form1.h"
@@ -48,6 +49,9 @@ QString CommandInterpreter::help()
            LineFault::list(QStringLiteral("                     ")) +
            QStringLiteral(
                "  show             the form state, one Name=Value line each, then \"end\"\n"
+               "  status           how the run goes: the line, running or stopped since when,\n"
+               "                   data strings sent and left out, bytes, errors, faults armed,\n"
+               "                   the scenario's next step; Name=Value lines, then \"end\"\n"
                "  launch           click the picture: start the monitoring application\n"
                "  help             this list\n"
                "  quit             end the program, as Close does (no Stop first)\n");
@@ -67,9 +71,10 @@ std::optional<CommandInterpreter::Command> CommandInterpreter::read(const QStrin
         return std::nullopt;
     Command read;
     static const QList<std::pair<QLatin1String, Name>> bare{
-        {QLatin1String("start"), Name::Start}, {QLatin1String("stop"), Name::Stop},
-        {QLatin1String("show"), Name::Show},   {QLatin1String("launch"), Name::Launch},
-        {QLatin1String("help"), Name::Help},   {QLatin1String("quit"), Name::Quit}};
+        {QLatin1String("start"), Name::Start},   {QLatin1String("stop"), Name::Stop},
+        {QLatin1String("show"), Name::Show},     {QLatin1String("status"), Name::Status},
+        {QLatin1String("launch"), Name::Launch}, {QLatin1String("help"), Name::Help},
+        {QLatin1String("quit"), Name::Quit}};
     for (const auto& [name, value] : bare)
         if (command == name && rest.isEmpty()) {
             read.name = value;
@@ -132,6 +137,8 @@ void CommandInterpreter::execute(const QString& line)
         return fault(command->fault);
     case Name::Show:
         return show();
+    case Name::Status:
+        return status();
     case Name::Launch:
         return launch();
     case Name::Help:
@@ -201,6 +208,17 @@ void CommandInterpreter::fault(const LineFault& fault)
                                 "%1 ms)")
                      .arg(fault.number);
     confirm(armed);
+}
+
+void CommandInterpreter::status()
+{
+    if (!m_status) {
+        m_reporter.error(QStringLiteral("status"), QStringLiteral("there is no run to tell of"));
+        return;
+    }
+    for (const QString& line : RunStatusPrinter::lines(m_status()))
+        m_out << line << '\n';
+    m_out << "end" << Qt::endl;
 }
 
 void CommandInterpreter::show()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LineFault.h"
+#include "core/RunStatus.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,15 +17,16 @@ class Simulator;
 
 // The operator's actions without a window, one command a line, case-insensitive, blanks
 // around words ignored:
-//   start | stop | alarm N | set FIELD TEXT | fault KIND [ARG] [xN] | show | launch | help | quit
-// Each accepted command is confirmed with one short line on `out` (`show` and `help` answer
-// there); refusals and unknown commands go to the error reporter, and the program goes on.
+//   start | stop | alarm N | set FIELD TEXT | fault KIND [ARG] [xN] | show | status | launch |
+//   help | quit
+// Each accepted command is confirmed with one short line on `out` (`show`, `status` and `help`
+// answer there); refusals and unknown commands go to the error reporter, and the program goes on.
 class CommandInterpreter
 {
 public:
     // A command line read, before it is carried out.
     struct Command {
-        enum class Name { Start, Stop, Alarm, Set, Fault, Show, Launch, Help, Quit };
+        enum class Name { Start, Stop, Alarm, Set, Fault, Show, Status, Launch, Help, Quit };
         Name name = Name::Help;
         int alarm = 0;     // Alarm
         int field = 0;     // Set
@@ -45,6 +47,8 @@ public:
     void setFaults(LineFaults* faults) { m_faults = faults; }
     // More lines for `show`, after the form's own.
     void setMoreState(std::function<QStringList()> state) { m_moreState = std::move(state); }
+    // How the run is going, for `status`; without, `status` is refused.
+    void setStatus(std::function<RunStatus()> status) { m_status = std::move(status); }
 
     // The commands, as `help` lists them.
     static QString help();
@@ -56,6 +60,7 @@ private:
     void set(const Command& command);
     void fault(const LineFault& fault);
     void show();
+    void status();
     void launch();
     void confirm(const QString& line);
 
@@ -65,5 +70,6 @@ private:
     ErrorReporter& m_reporter;
     std::function<void()> m_quit;
     std::function<QStringList()> m_moreState;
+    std::function<RunStatus()> m_status;
     LineFaults* m_faults = nullptr;
 };

@@ -16,7 +16,7 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
     QCoreApplication application(argc, argv);
     std::unique_ptr<Session> session;
     try {
-        session = Session::open(options, reporter);
+        session = Session::open(options, reporter, [&reporter] { return reporter.errors(); });
     } catch (const UsageError& error) {
         reporter.error(error.action(), error.message());
         return 2;

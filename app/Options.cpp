@@ -224,7 +224,8 @@ Options (default in brackets):
                         [real time]
   --seed N              the seed of every random choice of the line faults; the
                         record's first line names it [1]
-  --trace               one line per transmitter tick on standard output [off]
+  --trace               one line per transmitter tick on standard output, and at
+                        the end what `status` says [off]
   --log FILE            a record of every line written to the port, in FILE made
                         afresh [off]
   --log-append FILE     the same record, added to the end of FILE [off]
@@ -241,7 +242,7 @@ Options (default in brackets):
   -V, --version         the version
 
 Commands without a window, one a line: start, stop, alarm N, set FIELD TEXT,
-fault KIND, show, launch, help, quit (`help` says more).
+fault KIND, show, status, launch, help, quit (`help` says more).
 
 The setup is read from %2
 (application "%4", section [%5]: NumKTron, NumModbus, Num6B, NumRelay,

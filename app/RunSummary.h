@@ -15,6 +15,8 @@ public:
                 const TickRecord& tick) override;
 
     QString line(qint64 bytesOnTheLine, int errorsReported) const;
+    qint64 sent() const { return m_sent; }
+    qint64 leftOut() const { return m_leftOut; }
 
 private:
     qint64 m_sent = 0;

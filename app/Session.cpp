@@ -22,6 +22,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 std::unique_ptr<Clock> Session::makeClock(const Options& options)
@@ -88,6 +89,7 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     m_commands = std::make_unique<CommandInterpreter>(*m_simulator, *m_openDryx, m_out, reporter,
                                                       [this] { end(); });
     m_commands->setMoreState([this] { return lineState(); });
+    m_commands->setStatus([this] { return status(); });
     m_commands->setFaults(&m_faults);
 }
 
@@ -101,10 +103,45 @@ QStringList Session::lineState() const
                 (receiver ? receiver->text() : QStringLiteral("none"))};
 }
 
+RunStatus Session::status() const
+{
+    RunStatus status;
+    status.time = m_timers.now() - m_startUp;
+    const SerialControl& port = m_form->MSComm1;
+    status.comPort = port.commPort();
+    if (m_virtualLine) {
+        status.line = RunStatus::Line::Virtual;
+        status.device = m_virtualLine->path();
+        status.link = m_options.virtualLink;
+    } else if (!m_options.virtualTime) {
+        status.line = RunStatus::Line::Device;
+        status.device = m_options.ports.devicePath(port.commPort());
+    }
+    status.running = port.portOpen();
+    status.since = std::max(m_simulator->runChangedAt() - m_startUp, std::chrono::milliseconds(0));
+    status.dataStringsSent = m_summary.sent();
+    status.dataStringsLeftOut = m_summary.leftOut();
+    status.bytesOnTheLine = m_line->feed().bytesHandedOver();
+    status.errorsReported = m_errorsReported ? m_errorsReported() : 0;
+    status.faultsArmed = m_faults.armed();
+    if (m_script) {
+        const QList<ScenarioScript::Step>& steps = m_script->steps();
+        status.stepsDone = m_stepsDone;
+        status.steps = int(steps.size());
+        if (m_stepsDone < steps.size()) {
+            status.nextStepAt = steps[m_stepsDone].at;
+            status.nextStep = steps[m_stepsDone].command;
+        }
+    }
+    return status;
+}
+
 int Session::finish(StandardErrorReporter& reporter)
 {
     m_timers.setTickHandler({});
     m_line->finishCurrentLine();
+    if (m_trace)
+        m_trace->end(status());
     reporter.summarize(m_summary.line(m_line->feed().bytesHandedOver(), reporter.errors()));
     return reporter.errors() > 0 ? 1 : 0;
 }
@@ -118,9 +155,11 @@ Session::~Session()
         m_line->finishCurrentLine();
 }
 
-std::unique_ptr<Session> Session::open(const Options& options, ErrorReporter& reporter)
+std::unique_ptr<Session> Session::open(const Options& options, ErrorReporter& reporter,
+                                       std::function<int()> errorsReported)
 {
     std::unique_ptr<Session> session(new Session(options, reporter));
+    session->m_errorsReported = std::move(errorsReported);
     session->load();
     return session;
 }
@@ -145,20 +184,25 @@ void Session::load()
 bool Session::begin()
 {
     using std::chrono::milliseconds;
-    const milliseconds startUp = m_timers.now();
+    const milliseconds startUp = m_startUp = m_timers.now();
     if (m_options.start && !m_simulator->Command1_Click())
         return false;
     if (m_options.durationMs)
         m_timers.at(startUp + milliseconds(*m_options.durationMs), [this] { stopAndEnd(); });
     if (m_script) {
         for (const ScenarioScript::Step& step : m_script->steps())
-            m_timers.at(startUp + step.at,
-                        [this, command = step.command] { m_commands->execute(command); });
+            m_timers.at(startUp + step.at, [this, command = step.command] { takeStep(command); });
         // Virtual time has nothing to wait for after the last step.
         if (m_virtualClock && !m_options.durationMs)
             m_timers.at(startUp + m_script->last(), [this] { end(); });
     }
     return true;
+}
+
+void Session::takeStep(const QString& command)
+{
+    ++m_stepsDone;
+    m_commands->execute(command);
 }
 
 void Session::runInVirtualTime()

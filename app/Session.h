@@ -8,6 +8,7 @@
 #include "core/Conversions.h"
 #include "core/LineFaults.h"
 #include "core/OpenDryx.h"
+#include "core/RunStatus.h"
 #include "core/TimerFacility.h"
 #include "launcher/ProcessLauncher.h"
 #include "launcher/QProcessRunner.h"
@@ -16,6 +17,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -43,7 +45,9 @@ public:
     // Throws UsageError when the options name what cannot be had (a settings file that does not
     // exist, a virtual line on a system without pseudo-terminals, a scenario script with a step
     // at fault) or an entry is refused. The script is read before anything else is done.
-    static std::unique_ptr<Session> open(const Options& options, ErrorReporter& reporter);
+    // `errorsReported` counts the errors told so far, for `status`.
+    static std::unique_ptr<Session> open(const Options& options, ErrorReporter& reporter,
+                                         std::function<int()> errorsReported = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -52,6 +56,8 @@ public:
     Simulator& simulator() { return *m_simulator; }
     // What `show` adds about the virtual line: its path, and the settings its reader has set.
     QStringList lineState() const;
+    // How the run is going, as `status` and the end of the trace tell it.
+    RunStatus status() const;
     // The launcher picture's click, for the window and the `launch` command.
     OpenDryx& openDryx() { return *m_openDryx; }
     // The operator's commands; `quit` ends the program.
@@ -79,6 +85,7 @@ public:
 private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
+    void takeStep(const QString& command);
     static std::unique_ptr<Clock> makeClock(const Options& options);
 
     Options m_options;
@@ -105,5 +112,8 @@ private:
     QTextStream m_out{stdout};
     std::unique_ptr<CommandInterpreter> m_commands;
     ErrorReporter* m_reporter = nullptr;
+    std::function<int()> m_errorsReported;
+    std::chrono::milliseconds m_startUp{0}; // on the timers' clock
+    int m_stepsDone = 0;                    // of the scenario's
     bool m_ended = false;
 };

@@ -1,5 +1,6 @@
 #include "app/TickTracePrinter.h"
 
+#include "app/RunStatusPrinter.h"
 #include "core/TickRecord.h"
 #include "core/TimerRoles.h"
 
@@ -10,6 +11,14 @@ void TickTracePrinter::ticked(std::chrono::milliseconds sinceStart, const TimerR
 {
     std::fprintf(m_out, "%s\n",
                  line(sinceStart.count(), timer.name(), tick).toLocal8Bit().constData());
+    std::fflush(m_out);
+}
+
+void TickTracePrinter::end(const RunStatus& status)
+{
+    const QStringList lines = RunStatusPrinter::lines(status) << QStringLiteral("end");
+    for (const QString& line : lines)
+        std::fprintf(m_out, "%s\n", line.toLocal8Bit().constData());
     std::fflush(m_out);
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+struct RunStatus;
+
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
 // (a text that is empty or holds a blank or a quote is written in double quotes; control
@@ -17,6 +19,8 @@
 //
 // A tick of a data string broken on purpose has the fault's kind there instead, e.g.
 // `3000 Timer4 drop-line:130 1 3 4 ...`.
+//
+// The trace ends with how the run went, as `status` tells it (RunStatusPrinter), then `end`.
 class TickTracePrinter final : public RunObserver
 {
 public:
@@ -26,6 +30,8 @@ public:
                 const TickRecord& tick) override;
 
     static QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
+    // The run's end.
+    void end(const RunStatus& status);
 
 private:
     static QString withControlsShown(const QString& text);

@@ -22,7 +22,7 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
     std::unique_ptr<Session> session;
     try {
         // Form_Load runs before the window is shown.
-        session = Session::open(options, boxes);
+        session = Session::open(options, boxes, [&reporter] { return reporter.errors(); });
     } catch (const UsageError& error) {
         reporter.error(error.action(), error.message()); // bad usage: the line says it all
         return 2;

@@ -20,6 +20,14 @@ void LineFaults::arm(const LineFault& fault)
     m_armed.push_back(fault);
 }
 
+QStringList LineFaults::armed() const
+{
+    QStringList faults;
+    for (const LineFault& fault : m_armed)
+        faults.append(fault.describe());
+    return faults;
+}
+
 const LineFault* LineFaults::beginTick(bool opensDataString)
 {
     m_opening = opensDataString;

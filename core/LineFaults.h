@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <deque>
@@ -30,6 +31,8 @@ public:
 
     // The next data string not yet taken by a fault gets this one.
     void arm(const LineFault& fault);
+    // The faults armed and not yet taken, as `fault` gives them (e.g. "cut x2"), in turn.
+    QStringList armed() const;
 
     // A tick that goes on the line begins, opening a data string or going on with one. Returns
     // the fault of its data string, if it has one: the tick's lines are then given to `apply`.

@@ -57,13 +57,21 @@ bool Simulator::Form_Load()
     return true;
 }
 
+void Simulator::noteRunChange(bool wasRunning)
+{
+    if (m_form.MSComm1.portOpen() != wasRunning)
+        m_runChangedAt = m_timers.now();
+}
+
 bool Simulator::Command1_Click()
 {
+    const bool wasRunning = m_form.MSComm1.portOpen();
     const bool started = m_dispatcher.run(QStringLiteral("Start"), [this] {
         m_runControl.Command1_Click();
         m_startedAt = m_timers.now();
         m_firstTickAfterStart = true;
     });
+    noteRunChange(wasRunning);
     if (started)
         tell([this](RunObserver& observer) { observer.started(m_form); });
     else
@@ -73,8 +81,10 @@ bool Simulator::Command1_Click()
 
 bool Simulator::Command3_Click()
 {
+    const bool wasRunning = m_form.MSComm1.portOpen();
     const bool stopped =
         m_dispatcher.run(QStringLiteral("Stop"), [this] { m_runControl.Command3_Click(); });
+    noteRunChange(wasRunning);
     tell([stopped](RunObserver& observer) { observer.stopped(stopped); });
     return stopped;
 }
@@ -105,6 +115,7 @@ std::optional<EntryRefusal> Simulator::leaveField(int field)
 
 void Simulator::lineFailed(const QString& reason)
 {
+    m_runChangedAt = m_timers.now(); // the port has closed itself
     m_dispatcher.run(QStringLiteral("Data transmission"), [this, &reason] {
         m_runControl.Command3_Click();
         throw SimulatorError(ErrorKind::PortRefused,

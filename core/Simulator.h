@@ -48,6 +48,9 @@ public:
     void removeObserver(RunObserver* observer);
 
     Form1& form() { return m_form; }
+    // When the run last began or ended (Start, Stop, the line giving out), on the timers' clock;
+    // whether it goes is whether the port is open.
+    std::chrono::milliseconds runChangedAt() const { return m_runChangedAt; }
 
 private:
     void tickEnded(const TickRecord& tick) override;
@@ -55,6 +58,7 @@ private:
     void onTick(int timer);
     void handleTick(int timer);
     template <typename Event> void tell(Event event) const;
+    void noteRunChange(bool wasRunning);
 
     Form1& m_form;
     TimerFacility& m_timers;
@@ -69,6 +73,7 @@ private:
 
     std::vector<RunObserver*> m_observers;
     std::chrono::milliseconds m_startedAt{0};
+    std::chrono::milliseconds m_runChangedAt{0};
     bool m_firstTickAfterStart = false;
     int m_tickingTimer = 0; // the timer whose tick is being handled
 };

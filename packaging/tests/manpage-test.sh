@@ -46,7 +46,7 @@ done
 # Each headless command has an entry under HEADLESS COMMANDS.
 commands=$(sed -n '/^\.SH "HEADLESS COMMANDS"/,/^\.SH /p' "$page" |
     sed -n '/^\.TP/{n;s/^\.BI\{0,1\} "\{0,1\}\([a-z]*\).*/\1/p}' | xargs)
-check "headless commands" "$commands" "start stop alarm set fault show launch help quit"
+check "headless commands" "$commands" "start stop alarm set fault show status launch help quit"
 
 echo "manual page: $passes passed, $failures failed"
 [[ $failures == 0 ]]

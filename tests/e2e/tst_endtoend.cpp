@@ -111,6 +111,13 @@ private slots:
         QCOMPARE(QFileInfo(link).symLinkTarget().toUtf8(), tool.err.mid(21).trimmed());
         LineReader reader(link);
         QVERIFY(reader.isOpen());
+        tool.send("status");
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nend\n"), patienceMs);
+        QVERIFY2(tool.out.contains("\nLine.Kind=virtual\nLine.ComPort=1\nLine.Device=" +
+                                   tool.err.mid(21).trimmed() + "\nLine.Link=" + link.toUtf8() +
+                                   "\n"),
+                 tool.out.constData());
+        QVERIFY(tool.out.contains("\nRun.State=running\nRun.Since=0\n"));
         tool.send("alarm 1"); // two-page data strings carry no alarm states
         // 1000: a closing tick (one page); 1500: a page; 1510: a closing page.
         const QByteArray first = values + "0\r\n0\r\n" + terminator;
@@ -238,6 +245,17 @@ private slots:
         QVERIFY(tool.out.contains("\nMSComm1.PortOpen=False\n"));
         QVERIFY(tool.out.contains("\nTimer4.Enabled=False\n"));
         QVERIFY(tool.out.contains("\nShape1.FillColor=255\n"));
+        tool.send("status");
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readOut().endsWith("\nErrors=1\nFaults.Armed=0\n"
+                                                         "Scenario.Step=0\nScenario.Steps=0\n"
+                                                         "Scenario.NextAt=\nScenario.Next=\nend\n"),
+                                 patienceMs);
+        QVERIFY(tool.out.contains(
+            "\nLine.Kind=device\nLine.ComPort=1\nLine.Device=" + link.toUtf8() + "\nLine.Link=\n"));
+        QVERIFY(tool.out.contains("\nRun.State=stopped\n"));
+        // Stopped since the device went away, after the first data string (1000 ms after Start).
+        const qsizetype since = tool.out.indexOf("\nRun.Since=") + 11;
+        QVERIFY(tool.out.mid(since, tool.out.indexOf('\n', since) - since).toLongLong() > 1000);
         QCOMPARE(tool.err.count('\n'), 1); // reported once
 
         // The device is back: Start works again.
@@ -253,6 +271,44 @@ private slots:
         QCOMPARE(tool.process.exitCode(), 1); // the line failing is an error of the run
         QCOMPARE(tool.readErr().count('\n'), 2);
         QVERIFY2(tool.err.endsWith(" 1 error reported\n"), tool.err.constData());
+    }
+
+    // `status` as a scenario's step, and at the end of the trace: how the run goes, one block.
+    void statusTellsHowTheRunGoes()
+    {
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("rig.txt"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("at 0 start\nat 1200 fault delay 100 x5\nat 1300 status\nat 2300 stop\n"
+                   "at 3000 quit\n");
+        file.close();
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--virtual-time"),
+                    QStringLiteral("--script"), script, QStringLiteral("--trace")});
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+        const auto block = [](int time, int bytes, const char* run, int sent, const char* faults,
+                              const char* scenario) {
+            return QStringLiteral("\nTime=%1\nLine.Kind=none\nLine.ComPort=1\nLine.Device=\n"
+                                  "Line.Link=\nLine.Bytes=%2\nRun.State=%3\nDataStrings.Sent=%4\n"
+                                  "DataStrings.LeftOut=0\nErrors=0\nFaults.Armed=1\nFault(1)=%5\n"
+                                  "Scenario.Step=%6\nend\n")
+                .arg(time)
+                .arg(bytes)
+                .arg(QLatin1String(run))
+                .arg(sent)
+                .arg(QLatin1String(faults), QLatin1String(scenario))
+                .toUtf8();
+        };
+        const QByteArray out = tool.readOut();
+        QVERIFY2(out.contains(block(1300, 44, "running\nRun.Since=0", 1, "delay 100 x5",
+                                    "3\nScenario.Steps=5\nScenario.NextAt=2300\n"
+                                    "Scenario.Next=stop")),
+                 out.constData());
+        QVERIFY2(out.endsWith(block(3000, 3 * 44, "stopped\nRun.Since=2300", 3, "delay 100 x3",
+                                    "5\nScenario.Steps=5\nScenario.NextAt=\nScenario.Next=")),
+                 out.constData());
     }
 
     void badUsageEndsWithStatus2_data()
