@@ -277,12 +277,8 @@ private slots:
     void statusTellsHowTheRunGoes()
     {
         QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("rig.txt"));
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("at 0 start\nat 1200 fault delay 100 x5\nat 1300 status\nat 2300 stop\n"
-                   "at 3000 quit\n");
-        file.close();
+        const QString script = writeScript(dir, "at 0 start\nat 1200 fault delay 100 x5\n"
+                                                "at 1300 status\nat 2300 stop\nat 3000 quit\n");
         Tool tool;
         tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--virtual-time"),
                     QStringLiteral("--script"), script, QStringLiteral("--trace")});

@@ -27,6 +27,16 @@ inline QString writeSetup(const QTemporaryDir& dir)
     return path;
 }
 
+// A scenario script in `dir`, for --script.
+inline QString writeScript(const QTemporaryDir& dir, const QByteArray& steps)
+{
+    QString path = dir.filePath(QStringLiteral("rig.txt"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(steps);
+    return path;
+}
+
 // The reading end of the virtual line, opened as a monitoring application opens its port.
 class LineReader
 {
