@@ -80,7 +80,6 @@ Session::Session(const Options& options, ErrorReporter& reporter)
         m_trace = std::make_unique<TickTracePrinter>(stdout);
         m_simulator->addObserver(m_trace.get());
     }
-    m_reporter = &reporter;
     std::optional<OpenDryx::VirtualLine> line;
     if (m_virtualLine) // Wine is given the link as an absolute path: it starts elsewhere
         line = OpenDryx::VirtualLine{m_virtualLine->link(), options.wineCom};

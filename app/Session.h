@@ -111,7 +111,6 @@ private:
     std::unique_ptr<OpenDryx> m_openDryx;
     QTextStream m_out{stdout};
     std::unique_ptr<CommandInterpreter> m_commands;
-    ErrorReporter* m_reporter = nullptr;
     std::function<int()> m_errorsReported;
     std::chrono::milliseconds m_startUp{0}; // on the timers' clock
     int m_stepsDone = 0;                    // of the scenario's
