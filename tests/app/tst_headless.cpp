@@ -351,9 +351,8 @@ private slots:
         rig.run(QStringLiteral("HELP"));
         const QString help = rig.takeOut();
         QCOMPARE(help, CommandInterpreter::help());
-        for (const char* command :
-             {"start", "stop", "alarm N", "set FIELD TEXT", "show", "status", "launch", "help",
-              "quit"})
+        for (const char* command : {"start", "stop", "alarm N", "set FIELD TEXT", "show", "status",
+                                    "launch", "help", "quit"})
             QVERIFY2(help.contains(QLatin1String("\n  ") + QLatin1String(command) + ' '), command);
         QCOMPARE(rig.takeErrors(), QStringList());
     }
