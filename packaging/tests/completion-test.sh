@@ -53,7 +53,7 @@ expect()
     { echo "FAIL: no completion registered for dryx-plc-test"; failures=$((failures + 1)); }
 
 # Every option, as offered where an option may come.
-all="--duration --headless --help --log --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h"
+all="--duration --headless --help --log --log-append --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h"
 expect "--headless --help" dryx-plc-test --he
 expect "--headless" dryx-plc-test --hea
 expect "--script --seed --set --settings --start" dryx-plc-test --s
@@ -71,6 +71,7 @@ expect "rigs/notes.txt" dryx-plc-test rigs/n
 expect "$all" dryx-plc-test --virtual-port ""
 expect "rigs/line1.ini rigs/line2.ini" dryx-plc-test --settings rigs/li
 expect "rigs/line1.ini rigs/line2.ini rigs/notes.txt" dryx-plc-test --log rigs/
+expect "rigs/line1.ini rigs/line2.ini rigs/notes.txt" dryx-plc-test --log-append rigs/
 expect "rigs/line1.ini rigs/line2.ini" dryx-plc-test --settings = rigs/l
 expect "rigs/notes.txt" dryx-plc-test --virtual-port = rigs/n
 expect "rigs/notes.txt" dryx-plc-test --port 1 = rigs/n
