@@ -6,8 +6,9 @@
 
 RunRecord::RunRecord(const QString& path, Mode mode) : m_file(path)
 {
+    // Lines end in LF on every system, so that records diff alike whichever system wrote them.
     const QIODevice::OpenMode how = mode == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Text | how))
+    if (!m_file.open(QIODevice::WriteOnly | how))
         throw UsageError(mode == Mode::Append ? QStringLiteral("--log-append")
                                               : QStringLiteral("--log"),
                          QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));

@@ -1,5 +1,6 @@
 #include "launcher/ProcessLauncher.h"
 
+#include "launcher/WindowStyle.h"
 #include "launcher/WinePrefix.h"
 
 #include <QOperatingSystemVersion>
@@ -41,6 +42,7 @@ std::optional<QString> ProcessLauncher::start(const QString& path)
     } else {
         process.setProgram(path);
         process.setArguments({});
+        WindowStyle::applyNormalFocused(process);
     }
     // A detached process gets the system's normal window when it makes one; no working
     // directory or environment of our own is passed.

@@ -1,37 +1,45 @@
 #include "platform/CommandReader.h"
 
-#include <QString>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <unistd.h>
 
-CommandReader::CommandReader(int fd, LineHandler handler) : m_fd(fd), m_handler(std::move(handler))
+// The descriptor, watched by the event loop.
+class CommandReader::Source
 {
-    m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
-                     [this] { readAvailable(); });
+public:
+    Source(int fd, CommandReader& reader)
+        : m_fd(fd), m_reader(reader), m_notifier(fd, QSocketNotifier::Read)
+    {
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier,
+                         [this] { readAvailable(); });
+    }
+
+private:
+    void readAvailable()
+    {
+        char buffer[4096];
+        const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
+        if (count < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (count <= 0) {
+            // End of input (or no input at all).
+            m_notifier.setEnabled(false);
+            m_reader.ended();
+            return;
+        }
+        m_reader.received(QByteArray(buffer, count));
+    }
+
+    int m_fd;
+    CommandReader& m_reader;
+    QSocketNotifier m_notifier;
+};
+
+CommandReader::CommandReader(int fd, LineHandler handler)
+    : m_handler(std::move(handler)), m_source(std::make_unique<Source>(fd, *this))
+{
 }
 
-void CommandReader::readAvailable()
-{
-    char buffer[4096];
-    const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
-    if (count < 0 && (errno == EAGAIN || errno == EINTR))
-        return;
-    if (count <= 0) {
-        // End of input (or no input at all): the run goes on until --duration or a signal.
-        m_notifier->setEnabled(false);
-        if (!m_pending.isEmpty())
-            m_handler(QString::fromLocal8Bit(std::exchange(m_pending, {})));
-        return;
-    }
-    m_pending.append(buffer, count);
-    qsizetype end;
-    while ((end = m_pending.indexOf('\n')) >= 0) {
-        QByteArray line = m_pending.left(end);
-        m_pending.remove(0, end + 1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        m_handler(QString::fromLocal8Bit(line));
-    }
-}
+CommandReader::~CommandReader() = default;

@@ -2,17 +2,17 @@
 
 #include "platform/SystemAlarms.h"
 
-MonotonicClock::MonotonicClock() : m_origin(std::chrono::steady_clock::now()) {}
+MonotonicClock::MonotonicClock() : m_origin(systemNow()) {}
 
 std::chrono::nanoseconds MonotonicClock::now() const
 {
-    return std::chrono::steady_clock::now() - m_origin;
+    return systemNow() - m_origin;
 }
 
 std::unique_ptr<Alarm> MonotonicClock::makeAlarm(Ring ring)
 {
-    if (std::unique_ptr<Alarm> alarm = makeTimerFdAlarm(*this, ring))
+    if (std::unique_ptr<Alarm> alarm = makeSystemAlarm(*this, ring))
         return alarm;
-    // No timerfd to be had (a restricted sandbox): Qt's timer will do.
+    // None of the system's own to be had (a restricted sandbox): Qt's timer will do.
     return makeQtTimerAlarm(*this, std::move(ring));
 }

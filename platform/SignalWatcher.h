@@ -1,13 +1,16 @@
 #pragma once
 
-#include <QSocketNotifier>
-
 #include <functional>
 #include <memory>
 
-// Turns the signals that would end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
-// SIGUSR2, SIGALRM) into a call on the event loop, where the run can be stopped in order and the
-// virtual line's link removed (a signal handler itself may do next to nothing).
+// Turns the system's requests to end the program into a call on the event loop, where the run
+// can be stopped in order and the virtual line's link removed (a signal handler itself may do
+// next to nothing). Linux: the signals that would end the program (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM). Windows: Ctrl-C and Ctrl-Break (told as SIGINT and
+// SIGBREAK), and the console window closed, the user logging off or the system shutting down
+// (told as SIGTERM); for those three the system ends the program once its handler returns, so
+// the handler waits (up to 4 s) until the watcher is gone, which is when the run has been tidied
+// up. One watcher per process.
 class SignalWatcher
 {
 public:
@@ -17,7 +20,6 @@ public:
     SignalWatcher& operator=(const SignalWatcher&) = delete;
 
 private:
-    std::function<void(int)> m_handler;
-    int m_fds[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    class Watch;
+    std::unique_ptr<Watch> m_watch;
 };

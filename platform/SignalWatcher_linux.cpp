@@ -1,5 +1,7 @@
 #include "platform/SignalWatcher.h"
 
+#include <QSocketNotifier>
+
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -23,35 +25,54 @@ extern "C" void onSignal(int signal)
 }
 } // namespace
 
-SignalWatcher::SignalWatcher(std::function<void(int)> handler) : m_handler(std::move(handler))
+// A socket pair: the handler writes the signal's number to one end, the event loop reads it
+// from the other.
+class SignalWatcher::Watch
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_fds) != 0)
-        return;
-    ::fcntl(m_fds[0], F_SETFL, O_NONBLOCK);
-    ::fcntl(m_fds[1], F_SETFL, O_NONBLOCK);
-    g_signalFd = m_fds[0];
-    m_notifier = std::make_unique<QSocketNotifier>(m_fds[1], QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
-        char number = 0;
-        while (::read(m_fds[1], &number, 1) == 1)
-            m_handler(number);
-    });
-    struct sigaction action {
-    };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : endingSignals)
-        ::sigaction(signal, &action, nullptr);
+public:
+    explicit Watch(std::function<void(int)> handler) : m_handler(std::move(handler))
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, m_fds) != 0)
+            return;
+        ::fcntl(m_fds[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(m_fds[1], F_SETFL, O_NONBLOCK);
+        g_signalFd = m_fds[0];
+        m_notifier = std::make_unique<QSocketNotifier>(m_fds[1], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
+            char number = 0;
+            while (::read(m_fds[1], &number, 1) == 1)
+                m_handler(number);
+        });
+        struct sigaction action {
+        };
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : endingSignals)
+            ::sigaction(signal, &action, nullptr);
+    }
+    ~Watch()
+    {
+        for (const int signal : endingSignals)
+            std::signal(signal, SIG_DFL);
+        g_signalFd = -1;
+        m_notifier.reset();
+        for (const int fd : m_fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+private:
+    std::function<void(int)> m_handler;
+    int m_fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+SignalWatcher::SignalWatcher(std::function<void(int)> handler)
+    : m_watch(std::make_unique<Watch>(std::move(handler)))
+{
 }
 
-SignalWatcher::~SignalWatcher()
-{
-    for (const int signal : endingSignals)
-        std::signal(signal, SIG_DFL);
-    g_signalFd = -1;
-    m_notifier.reset();
-    for (const int fd : m_fds)
-        if (fd >= 0)
-            ::close(fd);
-}
+SignalWatcher::~SignalWatcher() = default;

@@ -3,7 +3,8 @@
 #include "platform/MonotonicClock.h"
 
 // The alarms of the monotonic clock, ringing on the event loop.
-// A timerfd set to the absolute moment; nothing when the system gives none.
-std::unique_ptr<Alarm> makeTimerFdAlarm(const MonotonicClock& clock, const Clock::Ring& ring);
+// The system's own, set to the moment itself (Linux: a timerfd; Windows: a high-resolution
+// waitable timer); nothing when the system gives none.
+std::unique_ptr<Alarm> makeSystemAlarm(const MonotonicClock& clock, const Clock::Ring& ring);
 // Qt's precise timer, which every system has.
 std::unique_ptr<Alarm> makeQtTimerAlarm(const MonotonicClock& clock, Clock::Ring ring);

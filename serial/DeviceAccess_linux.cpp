@@ -8,16 +8,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-std::optional<QString> DeviceAccess::lockExclusively(qintptr handle)
+namespace
 {
-    if (::flock(int(handle), LOCK_EX | LOCK_NB) == 0)
-        return std::nullopt;
-    const int error = errno;
-    return error == EWOULDBLOCK ? QStringLiteral("the device is in use by another program")
-                                : QString::fromLocal8Bit(std::strerror(error));
-}
-
-std::optional<QString> DeviceAccess::permissionHint(const QString& path)
+// The group a device belongs to and how to join it, when its group may write to it.
+std::optional<QString> permissionHint(const QString& path)
 {
     struct stat device {
     };
@@ -30,4 +24,32 @@ std::optional<QString> DeviceAccess::permissionHint(const QString& path)
     return QStringLiteral("the device belongs to the group %1: join it with "
                           "`sudo usermod -aG %1 $USER`, then log in again")
         .arg(name);
+}
+} // namespace
+
+QIODevice::OpenMode DeviceAccess::openMode()
+{
+    return QIODevice::WriteOnly;
+}
+
+std::optional<QString> DeviceAccess::lockExclusively(const QSerialPort& device)
+{
+    if (::flock(device.handle(), LOCK_EX | LOCK_NB) == 0)
+        return std::nullopt;
+    const int error = errno;
+    return error == EWOULDBLOCK ? QStringLiteral("the device is in use by another program")
+                                : QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString DeviceAccess::openRefusal(QSerialPort::SerialPortError error, const QString& systemText,
+                                  const QString& path)
+{
+    if (error != QSerialPort::PermissionError)
+        return systemText;
+    // QSerialPort says the system's reason, except for its own lock file.
+    if (systemText.contains(QLatin1String("lock")))
+        return QStringLiteral("the device is in use by another program");
+    if (const std::optional<QString> hint = permissionHint(path))
+        return QStringLiteral("%1 (%2)").arg(systemText, *hint);
+    return systemText;
 }

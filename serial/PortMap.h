@@ -3,7 +3,7 @@
 #include <QMap>
 #include <QString>
 
-// Which device each Com Port number stands for: /dev/ttyS<n-1>,
+// Which device each Com Port number stands for: /dev/ttyS<n-1> on Linux, COM<n> on Windows,
 // unless the operator has mapped the number to a device of their choice (`--port 3=/dev/ttyUSB0`)
 // or named one device for every number (`dryx-plc-test /dev/ttyUSB0`).
 class PortMap

@@ -42,6 +42,9 @@ SerialPortDevice::SerialPortDevice(PortMap map) : m_map(std::move(map))
 {
     QObject::connect(&m_device, &QSerialPort::errorOccurred, &m_device,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
+    // Nothing is ever read from the line: what comes in where the port is open for reading too
+    // is dropped, so that it cannot pile up.
+    QObject::connect(&m_device, &QSerialPort::readyRead, &m_device, [this] { m_device.readAll(); });
 }
 
 SerialPortDevice::~SerialPortDevice()
@@ -63,21 +66,14 @@ void SerialPortDevice::refuse(qint16 port, const QString& reason) const
 void SerialPortDevice::open(qint16 port, const LineSettings& settings, Events& events)
 {
     m_device.setPortName(m_map.devicePath(port));
-    if (!m_device.open(QIODevice::WriteOnly)) {
-        // QSerialPort says the system's reason, except for its own lock file.
-        const bool permission = m_device.error() == QSerialPort::PermissionError;
-        QString reason = permission && m_device.errorString().contains(QLatin1String("lock"))
-                             ? QStringLiteral("the device is in use by another program")
-                             : m_device.errorString();
+    if (!m_device.open(DeviceAccess::openMode())) {
+        const QString reason = DeviceAccess::openRefusal(m_device.error(), m_device.errorString(),
+                                                         m_map.devicePath(port));
         m_device.clearError();
-        if (const auto hint =
-                permission ? DeviceAccess::permissionHint(m_map.devicePath(port)) : std::nullopt;
-            hint && !reason.contains(QLatin1String("in use")))
-            reason += QStringLiteral(" (%1)").arg(*hint);
         refuse(port, reason);
     }
     // The lock file goes by the name given; this lock goes by the device itself.
-    if (const std::optional<QString> held = DeviceAccess::lockExclusively(m_device.handle())) {
+    if (const std::optional<QString> held = DeviceAccess::lockExclusively(m_device)) {
         m_device.close();
         refuse(port, *held);
     }

@@ -5,6 +5,12 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+// CLOCK_MONOTONIC, which is the steady clock's own here.
+std::chrono::nanoseconds MonotonicClock::systemNow()
+{
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
 namespace
 {
 // A timerfd on CLOCK_MONOTONIC (the steady clock's own) set to the absolute moment: the event
@@ -51,7 +57,7 @@ private:
 };
 } // namespace
 
-std::unique_ptr<Alarm> makeTimerFdAlarm(const MonotonicClock& clock, const Clock::Ring& ring)
+std::unique_ptr<Alarm> makeSystemAlarm(const MonotonicClock& clock, const Clock::Ring& ring)
 {
     const int fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd < 0)

@@ -1,0 +1,3 @@
+#include "launcher/WindowStyle.h"
+
+void WindowStyle::applyNormalFocused(QProcess&) {}

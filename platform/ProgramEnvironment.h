@@ -1,0 +1,19 @@
+#pragma once
+
+// What the program needs to know of the system it starts on, and asks of it.
+namespace ProgramEnvironment
+{
+// Whether a window can be shown. Linux: DISPLAY or WAYLAND_DISPLAY is set, or a Qt platform is
+// named outright (QT_QPA_PLATFORM=offscreen, vnc, ...). Windows: always (the desktop).
+bool displayAvailable();
+// A reader of standard output that goes away must not end the program before it has tidied up
+// (closed the port, removed the virtual line's link): Linux ignores SIGPIPE. On Windows a write
+// to a closed pipe fails and nothing more.
+void keepRunningWhenOutputCloses();
+// The window is about to open. On Windows the program is a console program, so that its
+// messages, --trace and the headless mode work in a command prompt; started from a shortcut or
+// the Explorer it gets a console window of its own, which is hidden (its messages are shown in
+// message boxes as well). A console it shares with the command prompt it was started from stays.
+// Nothing on Linux.
+void windowOpens();
+} // namespace ProgramEnvironment

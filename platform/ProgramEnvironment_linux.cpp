@@ -1,0 +1,20 @@
+#include "platform/ProgramEnvironment.h"
+
+#include <csignal>
+#include <cstdlib>
+
+void ProgramEnvironment::keepRunningWhenOutputCloses()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void ProgramEnvironment::windowOpens() {}
+
+bool ProgramEnvironment::displayAvailable()
+{
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
