@@ -1,4 +1,7 @@
-# What a Windows build adds when it is cross-built here: the tests run under Wine.
+# What a Windows build adds: resource scripts (the program's icon and version), and when it is
+# cross-built here, the tests run under Wine.
+enable_language(RC)
+
 #
 # ctest starts each test program through build-folder/wine-run.sh: Wine in a prefix of the build
 # folder's own (made on first use, one test at a time), the kit's and MinGW's DLLs found on

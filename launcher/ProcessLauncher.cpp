@@ -1,6 +1,6 @@
 #include "launcher/ProcessLauncher.h"
 
-#include "launcher/WindowStyle.h"
+#include "launcher/NativeProgram.h"
 #include "launcher/WinePrefix.h"
 
 #include <QOperatingSystemVersion>
@@ -26,26 +26,20 @@ bool ProcessLauncher::startsThroughWine(const QString& path) const
 
 std::optional<QString> ProcessLauncher::start(const QString& path)
 {
+    if (!startsThroughWine(path))
+        return NativeProgram::start(path);
+    const std::optional<QString> loader = m_wineLoader();
+    if (!loader)
+        return WineInstallation::howToInstall();
+    if (!m_prefix.fileOf(path))
+        return QStringLiteral("there is no such program in the Wine prefix %1")
+            .arg(m_prefix.shownPrefix());
     QProcess process;
-    if (startsThroughWine(path)) {
-        const std::optional<QString> loader = m_wineLoader();
-        if (!loader)
-            return WineInstallation::howToInstall();
-        if (!m_prefix.fileOf(path))
-            return QStringLiteral("there is no such program in the Wine prefix %1")
-                .arg(m_prefix.shownPrefix());
-        process.setProgram(*loader);
-        process.setArguments({path});
-        process.setProcessEnvironment(m_prefix.environment()); // the user's, WINEPREFIX and all
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-    } else {
-        process.setProgram(path);
-        process.setArguments({});
-        WindowStyle::applyNormalFocused(process);
-    }
-    // A detached process gets the system's normal window when it makes one; no working
-    // directory or environment of our own is passed.
+    process.setProgram(*loader);
+    process.setArguments({path});
+    process.setProcessEnvironment(m_prefix.environment()); // the user's, WINEPREFIX and all
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     if (process.startDetached())
         return std::nullopt;
     // Qt reports e.g. "execv: No such file or directory": the operator needs the reason only.

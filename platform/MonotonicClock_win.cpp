@@ -1,5 +1,6 @@
 #include "platform/SystemAlarms.h"
 
+#include <QMetaObject>
 #include <QWinEventNotifier>
 
 #include <windows.h>
@@ -31,20 +32,22 @@ namespace
 using namespace std::chrono;
 
 // A high-resolution waitable timer set to the time left until the moment (the performance
-// counter has no absolute timer of its own), watched by the event loop. A ring that the loop
-// hands over after the alarm was set anew or cancelled is not passed on: the timer rings again
-// for the new moment.
+// counter has no absolute timer of its own), its handle watched for the event loop by a pool
+// thread (QWinEventNotifier), which rings in any wait of the loop (a completion routine would
+// run only in the loop's alertable waits, and not at all while events are processed without
+// waiting). A ring for a moment that the alarm no longer has (set anew, cancelled) is not
+// passed on.
 class WaitableTimerAlarm : public Alarm
 {
 public:
     WaitableTimerAlarm(HANDLE timer, const MonotonicClock& clock, Clock::Ring ring)
         : m_timer(timer), m_clock(clock), m_ring(std::move(ring)), m_notifier(timer)
     {
+        // The notifier watches again only once its signal has returned: the ring is posted,
+        // so that a tick that opens a nested event loop (a message box) hears the next ring.
         QObject::connect(&m_notifier, &QWinEventNotifier::activated, &m_notifier, [this] {
-            if (m_moment && m_clock.now() >= *m_moment) {
-                m_moment.reset();
-                m_ring();
-            }
+            QMetaObject::invokeMethod(
+                &m_notifier, [this] { ringIfDue(); }, Qt::QueuedConnection);
         });
     }
     ~WaitableTimerAlarm() override
@@ -74,6 +77,14 @@ public:
     }
 
 private:
+    void ringIfDue()
+    {
+        if (m_moment && m_clock.now() >= *m_moment) {
+            m_moment.reset();
+            m_ring();
+        }
+    }
+
     HANDLE m_timer;
     const MonotonicClock& m_clock;
     Clock::Ring m_ring;

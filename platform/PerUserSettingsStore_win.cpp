@@ -44,10 +44,7 @@ public:
         RegCloseKey(key);
         return text;
     }
-    QString location() const override
-    {
-        return QStringLiteral("HKEY_CURRENT_USER\\") + registryRoot + m_application;
-    }
+    QString location() const override { return perUserSettingsLocation(m_application); }
     std::optional<QString> unavailable() const override { return m_unavailable; }
 
 private:

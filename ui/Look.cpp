@@ -21,9 +21,10 @@ QFont defaultFont()
 QFont bannerFont()
 {
     QFont font;
-    // Lato Black (fonts-lato) is the free face with a true weight of 900.
-    font.setFamilies(
-        {QStringLiteral("Arial Black"), QStringLiteral("Lato"), QStringLiteral("Liberation Sans")});
+    // Lato Black (fonts-lato) is the free face with a true weight of 900: a weight of the family
+    // "Lato" to fontconfig, a family of its own to Windows' font mapper (under Wine).
+    font.setFamilies({QStringLiteral("Arial Black"), QStringLiteral("Lato Black"),
+                      QStringLiteral("Lato"), QStringLiteral("Liberation Sans")});
     font.setPointSizeF(18);
     font.setWeight(QFont::Black);
     return font;

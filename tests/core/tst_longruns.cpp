@@ -125,7 +125,16 @@ struct DayRig {
 
 size_t heapInUse()
 {
+#ifdef Q_OS_WIN
+    size_t used = 0;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY)
+            used += entry._size;
+    return used;
+#else
     return mallinfo2().uordblks;
+#endif
 }
 } // namespace
 

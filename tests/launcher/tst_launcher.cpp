@@ -15,6 +15,9 @@
 #include <QTest>
 
 #include <csignal>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 using namespace std::chrono_literals;
 using Tick = SimulatorRig::Tick;
@@ -42,6 +45,18 @@ void writeFile(const QString& path, const QByteArray& contents,
 }
 
 const QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+void endProcess(qint64 pid)
+{
+#ifdef Q_OS_WIN
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(pid))) {
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
+#else
+    ::kill(pid_t(pid), SIGTERM);
+#endif
+}
 
 // Wine's helpers in virtual time: each ends with status 0 once its time has passed on the
 // clock, `reg add` 3 s (the prefix's services starting), the server's -k and -w 1 s each. At
@@ -137,16 +152,24 @@ class LauncherTest : public QObject
     QProcessRunner runner; // the prefixes' helpers, never run here
 
 private slots:
+    // Each start is one more instance, with no arguments; on Windows in window style 1 (a
+    // normal window that gets the focus).
     void startsEveryClickWithoutWaitingOrArguments()
     {
         QTemporaryDir dir;
         const QString log = dir.filePath(QStringLiteral("started.log"));
+#ifdef Q_OS_WIN
+        const QString program = QStringLiteral(DRYX_LAUNCHED);
+        qputenv("DRYX_LAUNCH_LOG", QDir::toNativeSeparators(log).toLocal8Bit());
+#else
         const QString program = dir.filePath(QStringLiteral("monitor"));
         // Says who it is and how many arguments it got, then stays up for a while.
-        writeFile(
-            program,
-            QStringLiteral("#!/bin/sh\necho \"$$ $#\" >> '%1'\nexec sleep 30\n").arg(log).toUtf8(),
-            executable);
+        writeFile(program,
+                  QStringLiteral("#!/bin/sh\necho \"$$ $# 1\" >> '%1'\nexec sleep 30\n")
+                      .arg(log)
+                      .toUtf8(),
+                  executable);
+#endif
         const WinePrefix prefix(runner, prefixAt(dir.filePath(QStringLiteral("prefix"))));
         ProcessLauncher launcher(prefix);
         QVERIFY(!launcher.startsThroughWine(program));
@@ -159,12 +182,14 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QList<qint64> pids;
         for (const QString& line : lines) {
-            QCOMPARE(line.split(QLatin1Char(' ')).value(1), QStringLiteral("0"));
-            pids.append(line.split(QLatin1Char(' ')).value(0).toLongLong());
+            const QStringList fields = line.split(QLatin1Char(' '));
+            QCOMPARE(fields.value(1), QStringLiteral("0"));
+            QCOMPARE(fields.value(2), QStringLiteral("1"));
+            pids.append(fields.value(0).toLongLong());
         }
         QVERIFY(pids[0] > 0 && pids[1] > 0 && pids[0] != pids[1]);
         for (const qint64 pid : pids)
-            ::kill(pid_t(pid), SIGTERM);
+            endProcess(pid);
     }
 
     void nativeRefusals()
@@ -172,11 +197,24 @@ private slots:
         QTemporaryDir dir;
         const WinePrefix prefix(runner, prefixAt(dir.path()));
         ProcessLauncher launcher(prefix);
-        QCOMPARE(launcher.start(dir.filePath(QStringLiteral("missing"))),
-                 QStringLiteral("No such file or directory"));
         const QString notes = dir.filePath(QStringLiteral("notes.txt"));
         writeFile(notes, "plain text\n");
+#ifdef Q_OS_WIN
+        // The system's own words for "not found" and "not a program".
+        const auto said = [](DWORD error) {
+            wchar_t text[512] = {};
+            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           error, 0, text, 512, nullptr);
+            return std::optional(QString::fromWCharArray(text).trimmed());
+        };
+        QCOMPARE(launcher.start(dir.filePath(QStringLiteral("missing.exe"))),
+                 said(ERROR_FILE_NOT_FOUND));
+        QCOMPARE(launcher.start(notes), said(ERROR_BAD_EXE_FORMAT));
+#else
+        QCOMPARE(launcher.start(dir.filePath(QStringLiteral("missing"))),
+                 QStringLiteral("No such file or directory"));
         QCOMPARE(launcher.start(notes), QStringLiteral("Permission denied"));
+#endif
     }
 
     void windowsPaths_data()
@@ -197,13 +235,20 @@ private slots:
         QFETCH(bool, windows);
         QCOMPARE(ProcessLauncher::isWindowsPath(path), windows);
         const WinePrefix prefix(runner, prefixAt(QStringLiteral("/nonexistent")));
+#ifdef Q_OS_WIN
+        QVERIFY(!ProcessLauncher(prefix).startsThroughWine(path)); // Windows starts its own
+#else
         QCOMPARE(ProcessLauncher(prefix).startsThroughWine(path), windows);
+#endif
     }
 
     // Through Wine: the loader with the launch path as its one argument, no shell; refused with
     // what to do when there is no Wine, or no such program in the prefix.
     void startsWindowsProgramsThroughWine()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows starts Windows programs itself");
+#endif
         QTemporaryDir dir;
         const QString prefixPath = dir.filePath(QStringLiteral("prefix"));
         const WinePrefix prefix(runner, prefixAt(prefixPath));

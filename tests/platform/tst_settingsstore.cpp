@@ -4,6 +4,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 // The setup as stored on disk, read back exactly.
 class SettingsStoreTest : public QObject
 {
@@ -77,6 +81,48 @@ void SettingsStoreTest::perUserStoreLivesUnderTheConfigDirectory()
 #ifdef Q_OS_WIN
     QCOMPARE(perUserSettingsLocation("kelmarith"),
              QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\kelmarith"));
+    // Written as the monitoring application writes it: string values, read back as stored
+    // (no list splitting at commas, no unescaping, no "@" conventions of QSettings).
+    const QString application =
+        QStringLiteral("dryx-plc-test-%1").arg(QCoreApplication::applicationPid());
+    const auto path = QStringLiteral("Software\\VB and VBA Program Settings\\%1\\setup")
+                          .arg(application)
+                          .toStdWString();
+    QCOMPARE(openPerUserSettingsStore(application)->unavailable(),
+             std::optional(QStringLiteral("there is no setup in the registry at HKEY_CURRENT_USER"
+                                          "\\Software\\VB and VBA Program Settings\\") +
+                           application));
+    HKEY key = nullptr;
+    QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                             nullptr, &key, nullptr),
+             LONG(ERROR_SUCCESS));
+    const auto setText = [key](const wchar_t* name, const std::wstring& text) {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       DWORD((text.size() + 1) * sizeof(wchar_t)));
+    };
+    setText(L"NumRelay", L"3");
+    setText(L"PLCTerminator", L"@@END, \\n \"x\" \u00e9");
+    setText(L"Empty", L"");
+    const DWORD number = 7;
+    RegSetValueExW(key, L"NumKTron", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    RegCloseKey(key);
+    const auto store = openPerUserSettingsStore(application);
+    const QString relays = store->read(application, "setup", "NumRelay");
+    const std::optional<QString> terminator = store->value(application, "setup", "PLCTerminator");
+    const std::optional<QString> empty = store->value(application, "setup", "Empty");
+    const std::optional<QString> dword = store->value(application, "setup", "NumKTron");
+    const std::optional<QString> elsewhere = store->value(application, "other", "NumRelay");
+    RegDeleteTreeW(
+        HKEY_CURRENT_USER,
+        (L"Software\\VB and VBA Program Settings\\" + application.toStdWString()).c_str());
+    QCOMPARE(store->unavailable(), std::nullopt);
+    QCOMPARE(relays, QStringLiteral("3"));
+    QCOMPARE(terminator, std::optional(QStringLiteral("@@END, \\n \"x\" \u00e9")));
+    QCOMPARE(empty, std::optional(QString()));
+    QCOMPARE(dword, std::nullopt); // not a string: not the application's
+    QCOMPARE(elsewhere, std::nullopt);
+    QCOMPARE(store->location(), perUserSettingsLocation(application));
 #else
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());

@@ -6,6 +6,7 @@
 #include "ui/PictureButton.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -221,7 +222,10 @@ void MainWindowTest::fonts()
     QCOMPARE(banner.pointSizeF(), 18.0);
     QCOMPARE(banner.weight(), QFont::Black);
     QCOMPARE(banner.families().value(0), QStringLiteral("Arial Black"));
-    QCOMPARE(QFontInfo(banner).weight(), int(QFont::Black)); // a face of weight 900 was found
+    // A face of weight 900 was found (where the platform has fonts: offscreen on Windows has
+    // none, the window under Wine is looked at by make windows-test).
+    if (!QFontDatabase::families().isEmpty())
+        QCOMPARE(QFontInfo(banner).weight(), int(QFont::Black));
 
     const QFont field = rig->field(1)->font();
     QCOMPARE(field.pointSizeF(), 8.25);
@@ -469,8 +473,9 @@ void MainWindowTest::text5ShowsItsCreationTextWhole()
     QVERIFY(rig->showActive());
     QLineEdit* text5 = rig->field(5);
     QCOMPARE(text5->text(), QStringLiteral("Text5"));
-    QVERIFY(QFontMetrics(text5->font()).horizontalAdvance(QStringLiteral("Text5")) <=
-            text5->width() - 8);
+    QVERIFY(QFontDatabase::families().isEmpty() ||
+            QFontMetrics(text5->font()).horizontalAdvance(QStringLiteral("Text5")) <=
+                text5->width() - 8);
     QVERIFY(text5->font().pointSizeF() < Look::defaultFont().pointSizeF());
     QVERIFY(rig->sim.simulator.Form_Load()); // "0": the window's own face again
     QCOMPARE(text5->text(), QStringLiteral("0"));

@@ -1,3 +1,0 @@
-#include "launcher/WindowStyle.h"
-
-void WindowStyle::applyNormalFocused(QProcess&) {}
