@@ -195,3 +195,52 @@ format:
 
 clean:
 	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(FUZZ_DIR) $(LINT_DIR)
+
+# ---- Windows: the program for 64-bit Windows, cross-built here with MinGW-w64 and a Qt kit for
+# it, tested under Wine (README, "On Windows"). The kit is QT_MINGW (a folder), else the archive
+# QT_MINGW_ARCHIVE unpacked into $(WINDOWS_DIR)/qt6-mingw; `packaging/windows/build-qt-kit.sh`
+# builds one where there is none (about an hour).
+WINDOWS_DIR ?= build-windows
+QT_MINGW_ARCHIVE ?= ../shared/windows/qt6.4.2-mingw-w64.tar.xz
+WINDOWS_KIT := $(if $(QT_MINGW),$(QT_MINGW),$(WINDOWS_DIR)/qt6-mingw)
+WINDOWS_ZIP := $(WINDOWS_DIR)/dryx-plc-test-$(VERSION)-win64.zip
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 zip unzip nsis xvfb openbox xdotool \
+                    imagemagick python3
+
+.PHONY: windows windows-deps windows-kit windows-build windows-test windows-ctest
+
+windows-deps: deps
+	$(call install-missing,$(WINDOWS_PACKAGES))
+
+windows-kit:
+	@if [ -n "$(QT_MINGW)" ]; then \
+	    [ -f "$(QT_MINGW)/lib/cmake/Qt6/qt.toolchain.cmake" ] || \
+	        { echo "QT_MINGW=$(QT_MINGW) is not a Qt kit for MinGW-w64"; exit 1; }; \
+	elif [ ! -f $(WINDOWS_KIT)/lib/cmake/Qt6/qt.toolchain.cmake ]; then \
+	    [ -f "$(QT_MINGW_ARCHIVE)" ] || { echo "No Qt kit for Windows: neither QT_MINGW nor" \
+	        "$(QT_MINGW_ARCHIVE); build one with packaging/windows/build-qt-kit.sh (README," \
+	        "\"On Windows\")"; exit 1; }; \
+	    mkdir -p $(WINDOWS_DIR) && tar -xJf "$(QT_MINGW_ARCHIVE)" -C $(WINDOWS_DIR); \
+	fi
+
+# The program and (BUILD_TESTING) the tests, in $(WINDOWS_DIR)/app.
+windows-build: windows-deps windows-kit
+	cmake -S . -B $(WINDOWS_DIR)/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+	    -DQT_MINGW=$(abspath $(WINDOWS_KIT)) -DCMAKE_TOOLCHAIN_FILE=cmake/windows.toolchain.cmake
+	cmake --build $(WINDOWS_DIR)/app -j $(JOBS) --target dryx-plc-test
+
+# $(WINDOWS_ZIP), and the installer beside it.
+windows: windows-build
+	packaging/windows/pack.sh $(WINDOWS_DIR)/app $(WINDOWS_KIT) $(WINDOWS_DIR) $(VERSION)
+	packaging/windows/make-installer.sh $(WINDOWS_DIR) $(VERSION)
+
+# The tests cross-built and run by ctest under Wine (those on pseudo-terminals are Linux's).
+windows-ctest: windows-build
+	cmake --build $(WINDOWS_DIR)/app -j $(JOBS)
+	cd $(WINDOWS_DIR)/app && ctest --output-on-failure -j $(JOBS)
+
+# The zip in a fresh Wine prefix: the setup from the registry, COM1 on a pseudo-terminal read
+# here byte for byte against the record, the window on a virtual display; then windows-ctest.
+windows-test: windows
+	tests/windows/run_windows_test.sh $(WINDOWS_ZIP)
+	$(MAKE) --no-print-directory windows-ctest
