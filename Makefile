@@ -143,10 +143,11 @@ package-test: package
 	packaging/tests/check-package.sh $(DEB) $(VERSION)
 
 # Timing, CPU and memory of headless runs on the virtual line, measured by a separate reader
-# (about 12 minutes; BENCH_SECONDS and BENCH_LONG_SECONDS shorten it).
+# (about 12 minutes; BENCH_SECONDS and BENCH_LONG_SECONDS shorten it); with a Qt kit for
+# Windows at hand, the Windows program's under Wine beside them (see the Windows block below).
 bench: build
 	$(BUILD_DIR)/bench/dryx-bench --program $(PROGRAM) \
-	    --seconds $${BENCH_SECONDS:-60} --long-seconds $${BENCH_LONG_SECONDS:-600}
+	    --seconds $${BENCH_SECONDS:-60} --long-seconds $${BENCH_LONG_SECONDS:-600} $(BENCH_WINDOWS)
 
 # docs/window.png: the window photographed on a virtual display, after Start and "A1".
 screenshot: build
@@ -207,7 +208,7 @@ WINDOWS_ZIP := $(WINDOWS_DIR)/dryx-plc-test-$(VERSION)-win64.zip
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 zip unzip nsis xvfb openbox xdotool \
                     imagemagick python3
 
-.PHONY: windows windows-deps windows-kit windows-build windows-test windows-ctest
+.PHONY: windows windows-deps windows-kit windows-build windows-test windows-ctest windows-clean
 
 windows-deps: deps
 	$(call install-missing,$(WINDOWS_PACKAGES))
@@ -244,3 +245,19 @@ windows-ctest: windows-build
 windows-test: windows
 	tests/windows/run_windows_test.sh $(WINDOWS_ZIP)
 	$(MAKE) --no-print-directory windows-ctest
+
+# make bench: where a kit is at hand, first the alarms' lateness under Wine by each way Windows
+# has (dryx-alarm-bench), then the Windows program's timing runs under Wine beside the Linux
+# ones (dryx-bench --windows-program).
+WINDOWS_KIT_AT_HAND := $(or $(QT_MINGW),$(wildcard $(QT_MINGW_ARCHIVE)),$(wildcard $(WINDOWS_DIR)/qt6-mingw/bin))
+BENCH_WINDOWS = $(if $(WINDOWS_KIT_AT_HAND),--windows-program \
+    $(abspath $(WINDOWS_DIR))/dryx-plc-test-$(VERSION)-win64/dryx-plc-test.exe)
+.PHONY: windows-bench
+windows-bench: windows
+	cmake --build $(WINDOWS_DIR)/app -j $(JOBS) --target dryx-alarm-bench
+	$(WINDOWS_DIR)/app/wine-run.sh $(WINDOWS_DIR)/app/dryx-alarm-bench.exe
+bench: $(if $(WINDOWS_KIT_AT_HAND),windows-bench)
+
+windows-clean:
+	rm -rf $(WINDOWS_DIR)
+clean: windows-clean

@@ -26,7 +26,8 @@ qint64 residentKb(pid_t pid)
 }
 } // namespace
 
-bool ToolRun::run(const QString& program, const QStringList& arguments, QString* why)
+bool ToolRun::spawn(const QString& program, const QStringList& arguments, int* pid, int* errors,
+                    QString* why)
 {
     int errPipe[2];
     if (::pipe2(errPipe, O_CLOEXEC) != 0) {
@@ -45,20 +46,31 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
     for (QByteArray& item : storage)
         argv.append(item.data());
     argv.append(nullptr);
-    pid_t pid = 0;
+    pid_t child = 0;
     const int spawned =
-        posix_spawn(&pid, storage[0].constData(), &actions, nullptr, argv.data(), environ);
+        posix_spawn(&child, storage[0].constData(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(errPipe[1]);
     if (spawned != 0) {
+        ::close(errPipe[0]);
         *why = QStringLiteral("cannot start %1").arg(program);
         return false;
     }
+    *pid = child;
+    *errors = errPipe[0];
+    return true;
+}
 
+bool ToolRun::run(const QString& program, const QStringList& arguments, QString* why)
+{
+    int pid = 0;
+    int errors = -1;
+    if (!spawn(program, arguments, &pid, &errors, why))
+        return false;
     // The tool names its line on standard error before it starts.
     QByteArray path;
     char c;
-    while (::read(errPipe[0], &c, 1) == 1 && c != '\n')
+    while (::read(errors, &c, 1) == 1 && c != '\n')
         standardError.append(c);
     const QByteArray prefix = "virtual serial line: ";
     if (standardError.startsWith(prefix))
@@ -71,12 +83,35 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
         cfmakeraw(&raw);
         tcsetattr(line, TCSANOW, &raw);
     }
-    ::fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
+    follow(pid, line, errors);
+    if (line >= 0)
+        ::close(line);
+    if (line < 0) {
+        *why = QStringLiteral("the tool did not name its virtual line: %1")
+                   .arg(QString::fromLocal8Bit(standardError));
+        return false;
+    }
+    return true;
+}
 
+bool ToolRun::runOnLine(int line, const QString& program, const QStringList& arguments,
+                        QString* why)
+{
+    int pid = 0;
+    int errors = -1;
+    if (!spawn(program, arguments, &pid, &errors, why))
+        return false;
+    follow(pid, line, errors);
+    return true;
+}
+
+void ToolRun::follow(int pid, int line, int errors)
+{
+    ::fcntl(errors, F_SETFL, O_NONBLOCK);
     double nextSample = monotonicMs() + 1000;
     bool lineOpen = line >= 0;
     for (;;) {
-        pollfd fds[2] = {{lineOpen ? line : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+        pollfd fds[2] = {{lineOpen ? line : -1, POLLIN, 0}, {errors, POLLIN, 0}};
         const int ready = ::poll(fds, 2, 250);
         const double at = monotonicMs();
         if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
@@ -89,7 +124,7 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
         }
         if (ready > 0 && (fds[1].revents & (POLLIN | POLLHUP))) {
             char buffer[4096];
-            const ssize_t count = ::read(errPipe[0], buffer, sizeof buffer);
+            const ssize_t count = ::read(errors, buffer, sizeof buffer);
             if (count > 0)
                 standardError.append(buffer, count);
         }
@@ -112,15 +147,17 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
     }
     char buffer[4096];
     ssize_t count;
-    while ((count = ::read(errPipe[0], buffer, sizeof buffer)) > 0)
+    while ((count = ::read(errors, buffer, sizeof buffer)) > 0)
         standardError.append(buffer, count);
-    if (line >= 0)
-        ::close(line);
-    ::close(errPipe[0]);
-    if (line < 0) {
-        *why = QStringLiteral("the tool did not name its virtual line: %1")
-                   .arg(QString::fromLocal8Bit(standardError));
-        return false;
+    // What came on the line after the program's end (a line of the bench's own stays open).
+    while (line >= 0 && lineOpen) {
+        pollfd fd{line, POLLIN, 0};
+        if (::poll(&fd, 1, 100) <= 0 || !(fd.revents & POLLIN))
+            break;
+        const ssize_t got = ::read(line, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        chunks.append({monotonicMs(), QByteArray(buffer, got)});
     }
-    return true;
+    ::close(errors);
 }

@@ -17,7 +17,11 @@ public:
         QByteArray bytes;
     };
 
+    // The tool on its virtual line, which it names on standard error.
     bool run(const QString& program, const QStringList& arguments, QString* why);
+    // The tool on a line of the bench's own: `line` is the reading side of a pseudo-terminal
+    // the tool writes to (the Windows program under Wine, a COM port mapped to it).
+    bool runOnLine(int line, const QString& program, const QStringList& arguments, QString* why);
 
     QList<Chunk> chunks;
     QList<qint64> rssSamplesKb; // one a second
@@ -25,4 +29,11 @@ public:
     qint64 peakRssKb = 0;
     int exitStatus = -1;
     QByteArray standardError;
+
+private:
+    // Starts the program, standard error on a pipe; its pid and the pipe's reading end.
+    bool spawn(const QString& program, const QStringList& arguments, int* pid, int* errors,
+               QString* why);
+    // Reads the line and standard error until the program has ended.
+    void follow(int pid, int line, int errors);
 };
