@@ -5,6 +5,7 @@
 #   - `dryx-plc-test.exe --version` answers;
 #   - the setup from the registry gives the fields their values (`show`, headless);
 #   - --virtual-port is refused with what to use instead;
+#   - Ctrl-C ends the program tidily;
 #   - headless with the example scenario and --log, the pseudo-terminal's other side gets
 #     exactly the record's bytes, at the line's pace (check_line.py), and the record is the
 #     committed golden one;
@@ -101,6 +102,18 @@ refusal=$(tool --headless --virtual-port 2>&1) || status=$?
 [ $status = 2 ] && grep -q "no virtual line on Windows.*com0com" <<<"$refusal" ||
     fail "--virtual-port: exit status $status: $refusal"
 step "--virtual-port refused (status 2), pointing to a virtual COM pair"
+
+# Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) ends the run tidily: the summary
+# is written and the exit status is 0, where the system's own handling would kill it.
+(cd "$WORK" && exec "$WINE" "$EXE" --headless </dev/null >ctrlc.out 2>ctrlc.err) &
+pid=$!
+sleep 5
+kill -INT "$pid"
+status=0
+wait "$pid" || status=$?
+[ $status = 0 ] && grep -q "Summary: 0 data strings sent" "$WORK/ctrlc.err" ||
+    fail "Ctrl-C: exit status $status: $(cat "$WORK/ctrlc.err")"
+step "Ctrl-C ends the run with its summary, exit status 0"
 
 python3 "$ROOT/tests/windows/line_reader.py" "$WORK/pty" "$WORK/bytes" "$WORK/times" "$WORK/stop" &
 READER_PID=$!
