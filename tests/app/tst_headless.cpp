@@ -101,13 +101,21 @@ private slots:
         const QString source = ExampleSetup::path(QCoreApplication::applicationDirPath());
         QVERIFY(QFileInfo(source).isAbsolute() && QFileInfo::exists(source));
         QVERIFY(source.endsWith(QLatin1String("/examples/setup.ini")));
+#ifdef Q_OS_WIN
+        // The registry of a prefix (or a PC) where DRYX never ran.
+        const QString where =
+            QStringLiteral("in the registry at HKEY_CURRENT_USER\\Software\\VB and "
+                           "VBA Program Settings\\kelmarith");
+#else
+        const QString where =
+            QStringLiteral("at %1/VB and VBA Program Settings/kelmarith.ini").arg(config.path());
+#endif
         QCOMPARE(reporter.reports,
-                 QStringList{QStringLiteral("Start-up: there is no setup at %1/VB and VBA Program "
-                                            "Settings/kelmarith.ini; to give the tool a setup, "
-                                            "write it there or name an INI file with --settings "
-                                            "FILE, such as --settings %2; the fields keep the "
-                                            "window's values (no setup)")
-                                 .arg(config.path(), source)});
+                 QStringList{QStringLiteral("Start-up: there is no setup %1; to give the tool a "
+                                            "setup, write it there or name an INI file with "
+                                            "--settings FILE, such as --settings %2; the fields "
+                                            "keep the window's values (no setup)")
+                                 .arg(where, source)});
 
         const QString installed =
             installation.filePath(QStringLiteral("share/doc/dryx-plc-test/examples/setup.ini"));
@@ -137,7 +145,13 @@ private slots:
         QCOMPARE(options->entries[1].text, QString());
         QCOMPARE(options->settingsFile, QStringLiteral("/tmp/s.ini"));
         QCOMPARE(options->ports.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
+#ifdef Q_OS_WIN
+        QCOMPARE(options->ports.devicePath(1), QStringLiteral("COM1"));
+        QCOMPARE(options->ports.devicePath(9), QStringLiteral("COM9"));
+        QCOMPARE(options->ports.devicePath(10), QStringLiteral("\\\\.\\COM10"));
+#else
         QCOMPARE(options->ports.devicePath(1), QStringLiteral("/dev/ttyS0"));
+#endif
         QVERIFY(!options->virtualPort);
         const Options virtualLine = Options::parse({QStringLiteral("--virtual-port=/tmp/line")});
         QVERIFY(virtualLine.virtualPort);

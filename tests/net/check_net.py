@@ -38,6 +38,19 @@ def recorded_data_strings(log_path):
     return strings
 
 
+def bursts_of(reads, gap=BURST_GAP):
+    """The reads ((seconds, count) each) in bursts: reads less than `gap` apart."""
+    bursts, current = [], []
+    for t, n in reads:
+        if current and t - current[-1][0] > gap:
+            bursts.append(current)
+            current = []
+        current.append((t, n))
+    if current:
+        bursts.append(current)
+    return bursts
+
+
 def main():
     name, log_path, bytes_path, times_path = sys.argv[1:5]
     recorded = recorded_data_strings(log_path)
@@ -74,14 +87,7 @@ def main():
                         f'({len(bad)} not in the record at all)')
 
     # Pace: bytes after the first read of a burst over the burst's time.
-    bursts, current = [], []
-    for t, n in reads:
-        if current and t - current[-1][0] > BURST_GAP:
-            bursts.append(current)
-            current = []
-        current.append((t, n))
-    if current:
-        bursts.append(current)
+    bursts = bursts_of(reads)
     fastest = 0.0
     longest = None
     for burst in bursts:

@@ -7,7 +7,11 @@ all), and no burst may have come faster than the line's 960 bytes a second: afte
 first read, the bytes read by time t may be at most 960 * t plus SLACK_BYTES. Prints the
 figures; exit status 0 passed, 1 failed.
 """
+import os
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'net'))
+from check_net import bursts_of  # noqa: E402  (the net test's reads are cut the same way)
 
 LINE_BYTES_PER_SECOND = 960
 # Reads less than this apart are one burst (data strings are 350 ms and more apart on the wire
@@ -45,14 +49,7 @@ def main():
         failures.append(f'received {len(received)} bytes, the record has {len(expected)}; '
                         f'they differ from byte {same} on')
 
-    bursts, current = [], []
-    for t, n in reads:
-        if current and t - current[-1][0] > BURST_GAP:
-            bursts.append(current)
-            current = []
-        current.append((t, n))
-    if current:
-        bursts.append(current)
+    bursts = bursts_of(reads, BURST_GAP)
     worst = 0
     for burst in bursts:
         t0, counted = burst[0][0], 0
