@@ -205,7 +205,7 @@ WINDOWS_DIR ?= build-windows
 QT_MINGW_ARCHIVE ?= ../shared/windows/qt6.4.2-mingw-w64.tar.xz
 WINDOWS_KIT := $(if $(QT_MINGW),$(QT_MINGW),$(WINDOWS_DIR)/qt6-mingw)
 WINDOWS_ZIP := $(WINDOWS_DIR)/dryx-plc-test-$(VERSION)-win64.zip
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 zip unzip nsis xvfb openbox xdotool \
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix ninja-build wine wine64 zip unzip nsis xvfb openbox xdotool \
                     imagemagick python3
 
 .PHONY: windows windows-deps windows-kit windows-build windows-test windows-ctest windows-clean
