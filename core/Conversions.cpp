@@ -1,5 +1,6 @@
 #include "core/Conversions.h"
 
+#include "core/ShownInput.h"
 #include "core/SimulatorError.h"
 
 #include <charconv>
@@ -99,7 +100,7 @@ template <typename Int> Int toInteger(const Conversions& rules, const QString& t
         rounded > double(std::numeric_limits<Int>::max()))
         throw SimulatorError(ErrorKind::Overflow,
                              QStringLiteral("\"%1\" is out of range for a %2-bit number")
-                                 .arg(text, QString::number(sizeof(Int) * 8)));
+                                 .arg(ShownInput::echoed(text), QString::number(sizeof(Int) * 8)));
     return Int(rounded);
 }
 
@@ -161,8 +162,9 @@ double Conversions::ToDouble(const QString& text) const
 {
     double value = 0;
     if (!parse(text, &value))
-        throw SimulatorError(ErrorKind::TypeMismatch,
-                             QStringLiteral("\"%1\" is not a number").arg(text));
+        throw SimulatorError(
+            ErrorKind::TypeMismatch,
+            QStringLiteral("\"%1\" is not a number").arg(ShownInput::echoed(text)));
     return value;
 }
 

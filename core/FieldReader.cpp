@@ -1,5 +1,6 @@
 #include "core/FieldReader.h"
 
+#include "core/ShownInput.h"
 #include "core/SimulatorError.h"
 
 template <typename Convert> auto FieldReader::read(const TextField& field, Convert convert) const
@@ -10,8 +11,8 @@ template <typename Convert> auto FieldReader::read(const TextField& field, Conve
         const QString what = error.kind() == ErrorKind::TypeMismatch
                                  ? QStringLiteral("is not a number")
                                  : QStringLiteral("is out of range");
-        throw error.restated(
-            QStringLiteral("%1 \"%2\" %3").arg(field.caption(), field.text(), what));
+        throw error.restated(QStringLiteral("%1 \"%2\" %3")
+                                 .arg(field.caption(), ShownInput::echoed(field.text()), what));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "core/Fields.h"
 
+#include "core/ShownInput.h"
 #include "core/UsageError.h"
 
 #include <QStringList>
@@ -94,9 +95,10 @@ int entryField(const QString& name, const QString& action)
                                          .arg(field.name()));
         return field.number;
     }
-    throw UsageError(action, QStringLiteral("no entry field \"%1\" (%2 or %3)")
-                                 .arg(name, entryNames().join(QLatin1String(", ")),
-                                      aliasNames().join(QLatin1String(", "))));
+    throw UsageError(action,
+                     QStringLiteral("no entry field \"%1\" (%2 or %3)")
+                         .arg(ShownInput::echoed(name), entryNames().join(QLatin1String(", ")),
+                              aliasNames().join(QLatin1String(", "))));
 }
 
 QString namingRule()

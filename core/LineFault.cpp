@@ -1,5 +1,6 @@
 #include "core/LineFault.h"
 
+#include "core/ShownInput.h"
 #include "core/UsageError.h"
 
 #include <QStringList>
@@ -91,7 +92,8 @@ LineFault LineFault::parse(const QString& arguments)
         if (name == QLatin1String(candidate.name))
             row = &candidate;
     if (!row)
-        refuse(QStringLiteral("no fault is called \"%1\" (help lists them)").arg(name));
+        refuse(QStringLiteral("no fault is called \"%1\" (help lists them)")
+                   .arg(ShownInput::echoed(name)));
     LineFault fault;
     fault.kind = row->kind;
     if (!given.isEmpty() && given.size() > (row->argument == Argument::None ? 0 : 1) &&
@@ -132,7 +134,7 @@ QString LineFault::describe() const
     if (row.argument == Argument::Number)
         shown += QLatin1Char(' ') + QString::number(number);
     else if (row.argument == Argument::Text)
-        shown += QStringLiteral(" \"%1\"").arg(text);
+        shown += QStringLiteral(" \"%1\"").arg(ShownInput::echoed(text));
     if (dataStrings > 1)
         shown += QStringLiteral(" x%1").arg(dataStrings);
     return shown;

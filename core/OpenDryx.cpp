@@ -42,9 +42,23 @@ void OpenDryx::mapComPort(const Started& started)
         throw SimulatorError(
             ErrorKind::LaunchFailed,
             QStringLiteral("there is no COM%1 to map to the virtual line").arg(number));
+    m_mapping.append(number);
     m_ports.map(number, m_line->link, [this, started](const ComPortMapper::Outcome& outcome) {
+        m_mapping.removeFirst();
         whenMapped(outcome, started);
     });
+}
+
+void OpenDryx::programEnds(ErrorReporter& reporter) const
+{
+    for (const int number : m_mapping)
+        reporter.error(action, SimulatorError(ErrorKind::LaunchFailed,
+                                              QStringLiteral("the program ended while COM%1 of "
+                                                             "Wine was being mapped to %2: \"%3\" "
+                                                             "was not started")
+                                                  .arg(number)
+                                                  .arg(m_line->link, QLatin1String(launchPath)))
+                                   .message());
 }
 
 void OpenDryx::whenMapped(const ComPortMapper::Outcome& outcome, const Started& started)

@@ -3,6 +3,7 @@
 #include "core/ComPortMapper.h"
 #include "core/Dispatcher.h"
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -37,6 +38,9 @@ public:
     // Errors at the click and errors that come of it later (the mapping, the start) are
     // reported alike, as "Open DRYX: <reason> (program not started)".
     void Picture4_Click(Started started = {});
+    // The program ends: each click still waiting for its COM port to be mapped is told to
+    // `reporter` as an error (the program was not started), rather than dropped unsaid.
+    void programEnds(ErrorReporter& reporter) const;
 
 private:
     void mapComPort(const Started& started);
@@ -51,4 +55,5 @@ private:
     ErrorReporter& m_reporter;
     Dispatcher m_dispatcher;
     std::optional<VirtualLine> m_line;
+    QList<int> m_mapping; // the COM ports of the clicks waiting for their mapping, in order
 };

@@ -3,6 +3,7 @@
 #include "core/Form1.h"
 #include "core/Int16.h"
 #include "core/SettingsStore.h"
+#include "core/ShownInput.h"
 #include "core/SimulatorError.h"
 
 #include <algorithm>
@@ -23,12 +24,13 @@ qint16 StartupConfiguration::readCount(const char* key) const
     } catch (const SimulatorError& error) {
         if (!stored)
             throw error.restated(QStringLiteral("the setup key \"%1\" is absent from %2")
-                                     .arg(name, m_store.location()));
+                                     .arg(name, ShownInput::escaped(m_store.location())));
         const QString what = error.kind() == ErrorKind::TypeMismatch
                                  ? QStringLiteral("not a number")
                                  : QStringLiteral("out of range");
         throw error.restated(QStringLiteral("the setup key \"%1\" in %2 holds \"%3\", %4")
-                                 .arg(name, m_store.location(), *stored, what));
+                                 .arg(name, ShownInput::escaped(m_store.location()),
+                                      ShownInput::echoed(*stored), what));
     }
 }
 

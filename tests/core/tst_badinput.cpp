@@ -185,10 +185,15 @@ private slots:
             QTest::newRow(name) << QString::fromLatin1(key) << stored << QString::fromLatin1(locale)
                                 << outcome;
         };
+        // The value as the message echoes it: \x01 for the control character, no more than its
+        // first 100 characters.
         const auto notANumber = [](const char* key, const QString& text) {
+            QString shown = text.left(100).replace(QChar(1), QLatin1String("\\x01"));
+            if (text.size() > 100)
+                shown += QStringLiteral("... (%1 characters)").arg(text.size());
             return QStringLiteral("Start-up: the setup key \"%1\" in the built-in setup holds "
                                   "\"%2\", not a number (type mismatch)")
-                .arg(QLatin1String(key), text);
+                .arg(QLatin1String(key), shown);
         };
         for (const char* key : {"NumKTron", "NumModbus", "Num6B", "NumRelay"}) {
             const QString name = QString::fromLatin1(key);
