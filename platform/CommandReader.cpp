@@ -1,5 +1,7 @@
 #include "platform/CommandReader.h"
 
+#include "core/TextDecoding.h"
+
 void CommandReader::received(const QByteArray& bytes)
 {
     m_pending.append(bytes);
@@ -9,7 +11,7 @@ void CommandReader::received(const QByteArray& bytes)
         m_pending.remove(0, end + 1);
         if (line.endsWith('\r'))
             line.chop(1);
-        m_handler(QString::fromLocal8Bit(line));
+        m_handler(decodeText(line));
     }
 }
 
@@ -17,5 +19,5 @@ void CommandReader::ended()
 {
     // The run goes on until --duration or a signal.
     if (!m_pending.isEmpty())
-        m_handler(QString::fromLocal8Bit(std::exchange(m_pending, {})));
+        m_handler(decodeText(std::exchange(m_pending, {})));
 }

@@ -1,8 +1,8 @@
 #include "platform/IniFileSettingsStore.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
+#include "core/ShownInput.h"
+#include "core/TextDecoding.h"
+#include "platform/RegularFile.h"
 
 namespace
 {
@@ -28,28 +28,22 @@ QString unquoted(const QString& value)
 IniFileSettingsStore::IniFileSettingsStore(QString path, QString application)
     : m_path(std::move(path)), m_application(std::move(application))
 {
-    const QFileInfo info(m_path);
-    QFile file(m_path);
-    if (!info.exists())
-        m_unavailable = QStringLiteral("there is no setup at %1").arg(m_path);
-    else if (info.isDir())
-        m_unavailable = QStringLiteral("the setup at %1 is a directory, not a file").arg(m_path);
-    else if (!file.open(QIODevice::ReadOnly))
+    const RegularFile file = RegularFile::read(m_path, largestFile);
+    const QString shownPath = ShownInput::escaped(m_path);
+    if (file.result == RegularFile::Result::Absent)
+        m_unavailable = QStringLiteral("there is no setup at %1").arg(shownPath);
+    else if (file.result != RegularFile::Result::Read)
         m_unavailable =
-            QStringLiteral("cannot read the setup at %1: %2").arg(m_path, file.errorString());
+            QStringLiteral("the setup at %1 %2").arg(shownPath, file.whyNot(largestFile));
     else
-        m_values = parse(file.readAll());
+        m_values = parse(file.contents);
 }
 
 QHash<QString, QString> IniFileSettingsStore::parse(const QByteArray& contents)
 {
     QHash<QString, QString> values;
     QString section;
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(contents);
-    if (utf8.hasError())
-        text = QString::fromLatin1(contents);
-    for (QString line : text.split(QLatin1Char('\n'))) {
+    for (QString line : decodeText(contents).split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QString trimmed = line.trimmed();

@@ -19,9 +19,15 @@
 //
 // Given an application name, the file answers for that application only; given none (a file
 // named on the command line), it answers for any.
+//
+// Only a regular file of at most `largestFile` bytes is read: a FIFO, a device, a directory or a
+// larger file is refused (unavailable, with the reason) without being waited on or read.
 class IniFileSettingsStore : public SettingsStore
 {
 public:
+    // A setup is a few hundred bytes.
+    static constexpr qint64 largestFile = 1024 * 1024;
+
     IniFileSettingsStore(QString path, QString application);
 
     std::optional<QString> value(const QString& application, const QString& section,

@@ -19,6 +19,11 @@ public:
     SignalWatcher(const SignalWatcher&) = delete;
     SignalWatcher& operator=(const SignalWatcher&) = delete;
 
+    // Calls the handler for what was caught since, at once: for a run with no event loop
+    // (virtual time), which calls this between its steps. Costs next to nothing when nothing
+    // came.
+    void deliverPending();
+
 private:
     class Watch;
     std::unique_ptr<Watch> m_watch;

@@ -11,6 +11,8 @@ namespace
 {
 // The one place a signal handler can write to; there is one watcher per process.
 int g_signalFd = -1;
+// Set with each write, so that a run with no event loop looks at the socket only when it must.
+volatile std::sig_atomic_t g_signalPending = 0;
 
 // Every signal whose default would end the program on the spot, leaving the virtual line's link
 // behind, and that a user or a rig sends to end it (SIGQUIT from the keyboard, SIGALRM from
@@ -22,6 +24,7 @@ extern "C" void onSignal(int signal)
     const char number = char(signal);
     if (g_signalFd >= 0) [[maybe_unused]]
         const ssize_t written = ::write(g_signalFd, &number, 1);
+    g_signalPending = 1;
 }
 } // namespace
 
@@ -38,11 +41,8 @@ public:
         ::fcntl(m_fds[1], F_SETFL, O_NONBLOCK);
         g_signalFd = m_fds[0];
         m_notifier = std::make_unique<QSocketNotifier>(m_fds[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
-            char number = 0;
-            while (::read(m_fds[1], &number, 1) == 1)
-                m_handler(number);
-        });
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                         [this] { deliver(); });
         struct sigaction action {
         };
         action.sa_handler = onSignal;
@@ -64,6 +64,19 @@ public:
     Watch(const Watch&) = delete;
     Watch& operator=(const Watch&) = delete;
 
+    void deliver()
+    {
+        g_signalPending = 0;
+        char number = 0;
+        while (::read(m_fds[1], &number, 1) == 1)
+            m_handler(number);
+    }
+    void deliverPending()
+    {
+        if (g_signalPending && m_fds[1] >= 0)
+            deliver();
+    }
+
 private:
     std::function<void(int)> m_handler;
     int m_fds[2] = {-1, -1};
@@ -76,3 +89,8 @@ SignalWatcher::SignalWatcher(std::function<void(int)> handler)
 }
 
 SignalWatcher::~SignalWatcher() = default;
+
+void SignalWatcher::deliverPending()
+{
+    m_watch->deliverPending();
+}

@@ -1,8 +1,10 @@
 #include "platform/SignalWatcher.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 
+#include <atomic>
 #include <csignal>
 #include <mutex>
 #include <windows.h>
@@ -14,7 +16,8 @@ struct Watched {
     std::mutex mutex;
     QObject* receiver = nullptr; // null once the watcher is gone
     std::function<void(int)> handler;
-    HANDLE gone = nullptr; // set when the watcher is gone
+    HANDLE gone = nullptr;            // set when the watcher is gone
+    std::atomic<bool> pending{false}; // a call posted, for a run with no event loop to see
 };
 Watched g_watched;
 
@@ -45,6 +48,7 @@ BOOL WINAPI onConsoleEvent(DWORD event)
                     g_watched.handler(signal);
             },
             Qt::QueuedConnection);
+        g_watched.pending = true;
     }
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
         return TRUE;
@@ -77,6 +81,13 @@ public:
     Watch(const Watch&) = delete;
     Watch& operator=(const Watch&) = delete;
 
+    // The calls posted to the receiver, delivered here and now.
+    void deliverPending()
+    {
+        if (g_watched.pending.exchange(false))
+            QCoreApplication::sendPostedEvents(&m_receiver, QEvent::MetaCall);
+    }
+
 private:
     QObject m_receiver;
 };
@@ -87,3 +98,8 @@ SignalWatcher::SignalWatcher(std::function<void(int)> handler)
 }
 
 SignalWatcher::~SignalWatcher() = default;
+
+void SignalWatcher::deliverPending()
+{
+    m_watch->deliverPending();
+}
