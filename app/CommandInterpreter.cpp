@@ -9,6 +9,7 @@
 #include "core/Form1.h"
 #include "core/LineFaults.h"
 #include "core/OpenDryx.h"
+#include "core/ShownInput.h"
 #include "core/Simulator.h"
 #include "core/UsageError.h"
 
@@ -109,7 +110,8 @@ std::optional<CommandInterpreter::Command> CommandInterpreter::read(const QStrin
         read.fault = LineFault::parse(rest);
         return read;
     }
-    throw UsageError(line.trimmed(), QStringLiteral("unknown command (help lists them)"));
+    throw UsageError(ShownInput::echoed(line.trimmed()),
+                     QStringLiteral("unknown command (help lists them)"));
 }
 
 void CommandInterpreter::execute(const QString& line)
@@ -185,10 +187,11 @@ void CommandInterpreter::set(const Command& command)
 {
     if (const std::optional<EntryRefusal> refusal =
             FieldEntry::enter(m_simulator, command.field, command.text))
-        m_reporter.error(QStringLiteral("set ") + command.fieldName,
+        m_reporter.error(QStringLiteral("set ") + ShownInput::echoed(command.fieldName),
                          refusal->title + QLatin1String(": ") + refusal->message);
     else
-        confirm(QStringLiteral("Text%1 = %2").arg(command.field).arg(command.text));
+        confirm(
+            QStringLiteral("Text%1 = %2").arg(command.field).arg(ShownInput::echoed(command.text)));
 }
 
 void CommandInterpreter::fault(const LineFault& fault)

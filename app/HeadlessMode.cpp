@@ -27,9 +27,10 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
     SignalWatcher signalWatcher([&session](int) { session->stopAndEnd(); });
 
     if (options.virtualTime) {
-        // The scenario alone drives the run: there is no time in which to read commands.
+        // The scenario alone drives the run: there is no time in which to read commands, and
+        // no event loop to hear a signal: the run looks for one between the clock's steps.
         if (session->begin())
-            session->runInVirtualTime();
+            session->runInVirtualTime([&signalWatcher] { signalWatcher.deliverPending(); });
         return session->finish(reporter);
     }
     // `quit` ends the program as "Close" does: no Stop first.

@@ -2,6 +2,7 @@
 
 #include "app/HelpText.h"
 #include "core/Fields.h"
+#include "core/ShownInput.h"
 #include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
 #include "platform/PerUserSettingsStore.h"
@@ -41,20 +42,8 @@ void addPortMapping(PortMap& ports, const QString& text)
         throw UsageError(QStringLiteral("--port"),
                          QStringLiteral("expects N=DEVICE with N from 1 to 32767, e.g. --port "
                                         "1=/dev/ttyUSB0; got \"%1\"")
-                             .arg(text));
+                             .arg(ShownInput::echoed(text)));
     ports.map(qint16(port), device);
-}
-
-// A name as a message may show it: control characters as \xHH.
-QString shown(const QString& text)
-{
-    QString result;
-    for (const QChar c : text)
-        result += c.category() == QChar::Other_Control
-                      ? QStringLiteral("\\x") +
-                            QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper()
-                      : QString(c);
-    return result;
 }
 
 // What a link name must not hold: a line break would split the line of standard error that
@@ -70,7 +59,7 @@ void checkLinkName(const QString& link)
                          QStringLiteral("the link \"%1\" has a control character in its name "
                                         "(shown as \\xHH): give a name without line breaks, tabs "
                                         "or escapes")
-                             .arg(shown(link)));
+                             .arg(ShownInput::echoed(link)));
 }
 
 // Which line the run sends on: one of a device (the positional argument), --port mappings and
@@ -83,11 +72,12 @@ void checkOneLine(Options& options)
                          QStringLiteral("runs with no line at all: leave out --virtual-port, "
                                         "--port and the device"));
     if (!options.device.isEmpty() && options.virtualPort)
-        throw UsageError(options.device, QStringLiteral("a device and --virtual-port are two "
-                                                        "lines: give one of them"));
+        throw UsageError(ShownInput::echoed(options.device),
+                         QStringLiteral("a device and --virtual-port are two "
+                                        "lines: give one of them"));
     if (!options.device.isEmpty() && !options.ports.isEmpty())
         throw UsageError(
-            options.device,
+            ShownInput::echoed(options.device),
             QStringLiteral("a device is the line for every Com Port, which leaves nothing to "
                            "--port: give the device alone, or as --port N=DEVICE"));
     if (options.virtualPort && !options.ports.isEmpty())
@@ -149,7 +139,8 @@ Options Options::parse(const QStringList& arguments)
                 throw UsageError(QStringLiteral("--set"),
                                  QStringLiteral("expects FIELD=TEXT, e.g. --set Text1=30"));
             const QString name = value.left(equals);
-            const int field = Fields::entryField(name, QStringLiteral("--set ") + value);
+            const int field =
+                Fields::entryField(name, QStringLiteral("--set ") + ShownInput::echoed(value));
             options.entries.append({field, name.trimmed(), value.mid(equals + 1)});
         } else if (isValueOption(argument, QStringLiteral("--log")) ||
                    isValueOption(argument, QStringLiteral("--log-append"))) {
@@ -178,14 +169,17 @@ Options Options::parse(const QStringList& arguments)
             takeValue(arguments, i, QStringLiteral("--port"), &value);
             addPortMapping(options.ports, value);
         } else if (argument.startsWith(QLatin1Char('-')) || argument.isEmpty()) {
-            throw UsageError(argument, QStringLiteral("unknown option (see --help)"));
+            throw UsageError(ShownInput::echoed(argument),
+                             QStringLiteral("unknown option (see --help)"));
         } else if (!argument.contains(QLatin1Char('/'))) {
-            throw UsageError(argument, QStringLiteral("neither an option nor a device: a device "
-                                                      "is a path, e.g. /dev/ttyUSB0 (see --help)"));
+            throw UsageError(ShownInput::echoed(argument),
+                             QStringLiteral("neither an option nor a device: a device "
+                                            "is a path, e.g. /dev/ttyUSB0 (see --help)"));
         } else if (!options.device.isEmpty()) {
-            throw UsageError(argument, QStringLiteral("a second device: %1 is already the line, "
-                                                      "for every Com Port")
-                                           .arg(options.device));
+            throw UsageError(ShownInput::echoed(argument),
+                             QStringLiteral("a second device: %1 is already the line, for every "
+                                            "Com Port")
+                                 .arg(ShownInput::echoed(options.device)));
         } else {
             options.device = argument;
         }
@@ -217,7 +211,8 @@ Options (default in brackets):
   --duration SECONDS    press Stop and end that long after start-up [run until
                         ended]
 %3  --script FILE         carry out the commands of FILE, each at its moment since
-                        start-up ("at 3000 alarm 1", one a line) [none]
+                        start-up ("at 3000 alarm 1", one a line; a regular file
+                        of UTF-8 or Latin-1 text, up to 64 MB) [none]
   --virtual-time        no line and no waiting: run the script or --duration at
                         once on a virtual clock, the line taken to be 9600 8N1,
                         for --log and --trace; no window, no standard input
@@ -225,11 +220,13 @@ Options (default in brackets):
   --seed N              the seed of every random choice of the line faults; the
                         record's first line names it [1]
   --trace               one line per transmitter tick on standard output, and at
-                        the end what `status` says [off]
+                        the end what `status` says; a reader that goes away (a
+                        pipe into head) ends the run [off]
   --log FILE            a record of every line written to the port, in FILE made
-                        afresh [off]
+                        afresh (a FIFO is given 3 s to find its reader) [off]
   --log-append FILE     the same record, added to the end of FILE [off]
-  --settings FILE       read the setup from this INI file [the per-user setup]
+  --settings FILE       read the setup from this INI file (a regular file, up to
+                        1 MB) [the per-user setup]
   --port N=DEVICE       Com Port N is DEVICE, e.g. 1=/dev/ttyUSB0; again for more
                         [Com Port N is %1]
   --virtual-port[=LINK] send on a built-in virtual line, whatever the Com Port; its
@@ -248,8 +245,9 @@ The setup is read from %2
 (application "%4", section [%5]: NumKTron, NumModbus, Num6B, NumRelay,
 PLCTerminator), or from the file --settings names.
 
-Exit status: 0 the run went as asked; 1 an error was reported during the run (at
-once when --start cannot start); 2 bad usage.
+Exit status: 0 the run went as asked; 1 an error was reported during the run (a
+record that could not be written is one; at once when --start cannot start); 2
+bad usage.
 
 Examples:
   %6 --settings setup.ini --virtual-port=/tmp/dryx-line

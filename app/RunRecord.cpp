@@ -1,18 +1,25 @@
 #include "app/RunRecord.h"
 
+#include "core/ErrorReporter.h"
 #include "core/SerialControl.h"
+#include "core/ShownInput.h"
 #include "core/TimerRoles.h"
 #include "core/UsageError.h"
 
-RunRecord::RunRecord(const QString& path, Mode mode) : m_file(path)
+RunRecord::RunRecord(const QString& path, Mode mode, ErrorReporter& reporter)
+    : m_path(ShownInput::escaped(path)),
+      m_option(mode == Mode::Append ? QStringLiteral("--log-append") : QStringLiteral("--log")),
+      m_reporter(reporter)
 {
-    // Lines end in LF on every system, so that records diff alike whichever system wrote them.
-    const QIODevice::OpenMode how = mode == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
-    if (!m_file.open(QIODevice::WriteOnly | how))
-        throw UsageError(mode == Mode::Append ? QStringLiteral("--log-append")
-                                              : QStringLiteral("--log"),
-                         QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
+    // Lines end in LF on every system (RecordFile writes bytes as they are), so that records
+    // diff alike whichever system wrote them.
+    QString why;
+    m_file = RecordFile::open(path, mode, waitForReader, &why);
+    if (!m_file)
+        throw UsageError(m_option, QStringLiteral("cannot write %1: %2").arg(m_path, why));
 }
+
+RunRecord::~RunRecord() = default;
 
 QString RunRecord::shown(const QByteArray& bytes)
 {
@@ -48,34 +55,53 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
         m_faultNotes.append(tick.faultNote);
     for (const QString& text : tick.lines) {
         const QByteArray bytes = SerialControl::lineBytes(text);
-        write(QStringLiteral("%1 %2 %3 %4%5 |%6|")
-                  .arg(msSinceStart)
-                  .arg(timer.name(), set, marker, QString::fromLatin1(bytes.toHex(' ').toUpper()),
-                       shown(bytes)));
+        add(QStringLiteral("%1 %2 %3 %4%5 |%6|")
+                .arg(msSinceStart)
+                .arg(timer.name(), set, marker, QString::fromLatin1(bytes.toHex(' ').toUpper()),
+                     shown(bytes)));
     }
     m_dataStringBytes += tick.bytes;
     if (tick.closedDataString) {
         QString how = tick.sent ? QString() : QStringLiteral(" left out");
         if (!m_faultNotes.isEmpty())
             how = QStringLiteral(" (%1)").arg(m_faultNotes.join(QLatin1String("; ")));
-        write(QStringLiteral("= %1 data string %2%3: %4 bytes")
-                  .arg(msSinceStart)
-                  .arg(++m_dataStrings)
-                  .arg(how)
-                  .arg(m_dataStringBytes));
+        add(QStringLiteral("= %1 data string %2%3: %4 bytes")
+                .arg(msSinceStart)
+                .arg(++m_dataStrings)
+                .arg(how)
+                .arg(m_dataStringBytes));
         m_dataStringBytes = 0;
         m_faultNotes.clear();
     }
-    m_file.flush();
+    write();
 }
 
+// A comment says what the operator gave: its line breaks and escapes would break the record's
+// lines, so they are shown as \xHH.
 void RunRecord::comment(const QString& text)
 {
-    write(QStringLiteral("# ") + text);
-    m_file.flush();
+    add(QStringLiteral("# ") + ShownInput::escaped(text));
+    write();
 }
 
-void RunRecord::write(const QString& line)
+void RunRecord::add(const QString& line)
 {
-    m_file.write(line.toUtf8() + '\n');
+    m_pending += line.toUtf8() + '\n';
+}
+
+// A tick's lines go in one write, so that a failure is seen, and told, once.
+void RunRecord::write()
+{
+    const QByteArray lines = std::exchange(m_pending, {});
+    if (!m_file)
+        return;
+    const RecordFile::Written written = m_file->write(lines);
+    if (written == RecordFile::Written::Whole)
+        return;
+    m_reporter.error(m_option, QStringLiteral("cannot write %1: %2; the record ends there, the "
+                                              "run goes on")
+                                   .arg(m_path, written == RecordFile::Written::ReaderGone
+                                                    ? QStringLiteral("its reader has gone")
+                                                    : m_file->failure()));
+    m_file.reset();
 }

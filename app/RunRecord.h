@@ -2,10 +2,14 @@
 
 #include "core/RunObserver.h"
 #include "core/TickRecord.h"
+#include "platform/RecordFile.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+
+class ErrorReporter;
 
 // The --log record, made to be diffed: one line per line written to the port, at the nominal
 // time of its tick (its due time, in ms since Start), with its timer, its data set, its bytes in
@@ -27,14 +31,22 @@
 //
 //     3000 Timer4 first fault:garble 31 5A 0D 0A |1Z\r\n|
 //     = 3000 data string 4 (garble: line 1 byte 2: 0D -> 5A): 133 bytes
+//
+// A record that cannot be written (a full disk, a FIFO whose reader quit) is an error of the
+// run, told once with the path and the reason; the record ends there, and the run goes on.
 class RunRecord final : public RunObserver
 {
 public:
-    enum class Mode { Afresh, Append };
+    using Mode = RecordFile::Mode;
+    // How long a FIFO named as the record is waited for its reader.
+    static constexpr std::chrono::seconds waitForReader{3};
 
     // Writes `path` afresh (--log) or appends to it (--log-append); throws UsageError naming
-    // the option when it cannot be written.
-    explicit RunRecord(const QString& path, Mode mode = Mode::Afresh);
+    // the option when it cannot be opened. A failed write is told to `reporter`.
+    RunRecord(const QString& path, Mode mode, ErrorReporter& reporter);
+    ~RunRecord();
+    RunRecord(const RunRecord&) = delete;
+    RunRecord& operator=(const RunRecord&) = delete;
 
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;
@@ -45,9 +57,14 @@ public:
     static QString shown(const QByteArray& bytes);
 
 private:
-    void write(const QString& line);
+    void add(const QString& line);
+    void write();
 
-    QFile m_file;
+    QString m_path;
+    QString m_option; // --log or --log-append, as the failure is told
+    ErrorReporter& m_reporter;
+    std::unique_ptr<RecordFile> m_file; // nothing once a write has failed
+    QByteArray m_pending;               // the lines of the tick or comment under way
     qint64 m_dataStrings = 0;
     qint64 m_dataStringBytes = 0; // so far, of the data string under way
     QStringList m_faultNotes;     // so far, of the data string under way

@@ -16,9 +16,15 @@
 //
 // Blank lines and lines starting with `#` are skipped; times never go backwards; a step is
 // any command the headless mode takes.
+//
+// The file is read as UTF-8, or as Latin-1 when it is not UTF-8 (every byte stands for
+// itself); only a regular file of at most `largestFile` bytes is read.
 class ScenarioScript
 {
 public:
+    // A million steps take about 20 MB.
+    static constexpr qint64 largestFile = 64LL * 1024 * 1024;
+
     struct Step {
         std::chrono::milliseconds at;
         QString command;

@@ -9,6 +9,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Form1.h"
 #include "core/SerialControl.h"
+#include "core/ShownInput.h"
 #include "core/Simulator.h"
 #include "core/StartupConfiguration.h"
 #include "core/UsageError.h"
@@ -36,7 +37,8 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     : m_options(options),
       m_script(options.scriptFile.isEmpty() ? std::nullopt
                                             : std::optional<ScenarioScript>(ScenarioScript::read(
-                                                  options.scriptFile, options.virtualTime)))
+                                                  options.scriptFile, options.virtualTime))),
+      m_laterReporter(reporter, m_later)
 {
     if (options.virtualTime)
         m_virtualClock = static_cast<VirtualClock*>(m_clock.get());
@@ -46,6 +48,14 @@ Session::Session(const Options& options, ErrorReporter& reporter)
             throw UsageError(QStringLiteral("--settings"), *why);
     } else {
         m_store = openPerUserSettingsStore(QLatin1String(StartupConfiguration::application));
+    }
+    // Before the line: a record that cannot be had ends the program before a link is made.
+    if (!options.logFile.isEmpty()) {
+        m_record = std::make_unique<RunRecord>(
+            options.logFile, options.logAppend ? RunRecord::Mode::Append : RunRecord::Mode::Afresh,
+            m_laterReporter);
+        // What the line faults' random choices come from: a run is repeated with it.
+        m_record->comment(QStringLiteral("seed %1").arg(options.seed));
     }
     std::unique_ptr<PacedLine> paced;
     if (options.virtualTime) {
@@ -67,17 +77,16 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     m_form = std::make_unique<Form1>(m_timers, *m_port);
     m_simulator = std::make_unique<Simulator>(*m_form, *m_store, m_timers, reporter, m_rules);
     m_simulator->addObserver(&m_summary);
-    if (!options.logFile.isEmpty()) {
-        m_record = std::make_unique<RunRecord>(
-            options.logFile, options.logAppend ? RunRecord::Mode::Append : RunRecord::Mode::Afresh);
-        // What the line faults' random choices come from: a run is repeated with it.
-        m_record->comment(QStringLiteral("seed %1").arg(options.seed));
+    if (m_record) {
         m_actionLog = std::make_unique<ActionLog>(*m_record);
         m_simulator->addObserver(m_record.get());
         m_simulator->addObserver(m_actionLog.get());
     }
     if (options.trace) {
-        m_trace = std::make_unique<TickTracePrinter>(stdout);
+        // A reader of the trace that has gone ends the run as a signal does.
+        m_trace =
+            std::make_unique<TickTracePrinter>(RecordFile::standardOutput(), m_laterReporter,
+                                               [this] { m_later.post([this] { stopAndEnd(); }); });
         m_simulator->addObserver(m_trace.get());
     }
     std::optional<OpenDryx::VirtualLine> line;
@@ -141,6 +150,8 @@ int Session::finish(StandardErrorReporter& reporter)
     m_line->finishCurrentLine();
     if (m_trace)
         m_trace->end(status());
+    m_openDryx->programEnds(reporter);
+    m_laterReporter.flush(reporter);
     reporter.summarize(m_summary.line(m_line->feed().bytesHandedOver(), reporter.errors()));
     return reporter.errors() > 0 ? 1 : 0;
 }
@@ -175,8 +186,10 @@ void Session::load()
     m_simulator->Form_Load();
     for (const Options::FieldEntry& entry : m_options.entries) {
         if (const auto refusal = FieldEntry::enter(*m_simulator, entry.field, entry.text))
-            throw UsageError(QStringLiteral("--set %1=%2").arg(entry.name, entry.text),
-                             refusal->title + QLatin1String(": ") + refusal->message);
+            throw UsageError(
+                QStringLiteral("--set %1=%2")
+                    .arg(ShownInput::echoed(entry.name), ShownInput::echoed(entry.text)),
+                refusal->title + QLatin1String(": ") + refusal->message);
     }
 }
 
@@ -188,25 +201,40 @@ bool Session::begin()
         return false;
     if (m_options.durationMs)
         m_timers.at(startUp + milliseconds(*m_options.durationMs), [this] { stopAndEnd(); });
-    if (m_script) {
-        for (const ScenarioScript::Step& step : m_script->steps())
-            m_timers.at(startUp + step.at, [this, command = step.command] { takeStep(command); });
-        // Virtual time has nothing to wait for after the last step.
-        if (m_virtualClock && !m_options.durationMs)
-            m_timers.at(startUp + m_script->last(), [this] { end(); });
-    }
+    if (m_script)
+        queueNextStep();
     return true;
 }
 
-void Session::takeStep(const QString& command)
+void Session::queueNextStep()
 {
-    ++m_stepsDone;
-    m_commands->execute(command);
+    const QList<ScenarioScript::Step>& steps = m_script->steps();
+    if (m_stepsDone < steps.size())
+        m_timers.at(m_startUp + steps[m_stepsDone].at, [this] { takeStep(); });
+    else if (m_virtualClock && !m_options.durationMs)
+        end(); // virtual time has nothing to wait for after the last step
 }
 
-void Session::runInVirtualTime()
+// The next step is queued before this one is carried out: it goes before the ticks due with it
+// (a `quit` cancels it).
+void Session::takeStep()
+{
+    const QString command = m_script->steps()[m_stepsDone++].command;
+    const bool last = m_stepsDone == m_script->steps().size();
+    if (!last)
+        queueNextStep();
+    m_commands->execute(command);
+    if (last)
+        queueNextStep();
+}
+
+void Session::runInVirtualTime(const std::function<void()>& meanwhile)
 {
     while (!m_ended) {
+        if (meanwhile)
+            meanwhile();
+        if (m_ended)
+            return;
         const std::optional<std::chrono::nanoseconds> next = m_virtualClock->nextRing();
         if (!next)
             return;

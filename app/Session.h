@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandInterpreter.h"
+#include "app/DeferredReporter.h"
 #include "app/Options.h"
 #include "app/RunSummary.h"
 #include "app/ScenarioScript.h"
@@ -13,6 +14,7 @@
 #include "launcher/ProcessLauncher.h"
 #include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
+#include "serial/DeferredCalls.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -69,23 +71,28 @@ public:
     // ends at once.
     bool begin();
     // In virtual time: the whole run, at once, to its end (the end of --duration, a `quit`, or
-    // the scenario's last step).
-    void runInVirtualTime();
+    // the scenario's last step). `meanwhile` is called between the clock's steps: there is no
+    // event loop to hear a signal.
+    void runInVirtualTime(const std::function<void()>& meanwhile = {});
     // Ends the program at once, as "Close" does: no tick is handled after this, even one
     // already due in the event loop's current pass.
     void end();
     // Stop, then end: a signal, or --duration.
     void stopAndEnd();
 
-    // The program's end: the line on the wire is finished, the summary of the run written
-    // (data strings sent and left out, bytes on the line, errors reported). Returns the exit
-    // status: 1 when any error was reported, else 0.
+    // The program's end: the line on the wire is finished, what is still to be told is told
+    // (a failed record, a launch still waiting for Wine), the summary of the run written (data
+    // strings sent and left out, bytes on the line, errors reported). Returns the exit status:
+    // 1 when any error was reported, else 0.
     int finish(StandardErrorReporter& reporter);
 
 private:
     Session(const Options& options, ErrorReporter& reporter);
     void load();
-    void takeStep(const QString& command);
+    // The scenario's next step, at its moment; each step queues the one after it, so that a
+    // script of a million steps costs no more to begin than one of ten.
+    void queueNextStep();
+    void takeStep();
     static std::unique_ptr<Clock> makeClock(const Options& options);
 
     Options m_options;
@@ -93,6 +100,8 @@ private:
     Conversions m_rules;
     std::unique_ptr<Clock> m_clock = makeClock(m_options);
     VirtualClock* m_virtualClock = nullptr; // the clock, in virtual time
+    DeferredCalls m_later{*m_clock};        // from the event loop, after a tick
+    DeferredReporter m_laterReporter;       // what a tick's observers report
     TimerFacility m_timers{*m_clock};
     LineFaults m_faults{m_options.seed};
     std::unique_ptr<SettingsStore> m_store;

@@ -1,6 +1,7 @@
 #include "app/StandardErrorReporter.h"
 
 #include "app/Options.h"
+#include "core/ShownInput.h"
 
 void StandardErrorReporter::report(Severity severity, const QString& action, const QString& message)
 {
@@ -14,11 +15,14 @@ void StandardErrorReporter::summarize(const QString& message)
     write(QStringLiteral("Summary"), message);
 }
 
+// Whatever a message echoes, no control character of it reaches the terminal raw: one report,
+// one line.
 void StandardErrorReporter::write(const QString& action, const QString& message)
 {
-    const QByteArray line = (QLatin1String(programName) + QLatin1String(": ") + action +
-                             QLatin1String(": ") + message + QLatin1Char('\n'))
-                                .toLocal8Bit();
+    const QByteArray line =
+        (QLatin1String(programName) + QLatin1String(": ") +
+         ShownInput::escaped(action + QLatin1String(": ") + message) + QLatin1Char('\n'))
+            .toLocal8Bit();
     std::fputs(line.constData(), m_stream);
     std::fflush(m_stream);
 }

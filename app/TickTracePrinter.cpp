@@ -1,39 +1,48 @@
 #include "app/TickTracePrinter.h"
 
 #include "app/RunStatusPrinter.h"
+#include "core/ErrorReporter.h"
+#include "core/ShownInput.h"
 #include "core/TickRecord.h"
 #include "core/TimerRoles.h"
 
 #include <QStringList>
 
+TickTracePrinter::TickTracePrinter(std::unique_ptr<RecordFile> out, ErrorReporter& reporter,
+                                   std::function<void()> readerGone)
+    : m_out(std::move(out)), m_reporter(reporter), m_readerGone(std::move(readerGone))
+{
+}
+
+TickTracePrinter::~TickTracePrinter() = default;
+
 void TickTracePrinter::ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                               const TickRecord& tick)
 {
-    std::fprintf(m_out, "%s\n",
-                 line(sinceStart.count(), timer.name(), tick).toLocal8Bit().constData());
-    std::fflush(m_out);
+    write({line(sinceStart.count(), timer.name(), tick)});
 }
 
 void TickTracePrinter::end(const RunStatus& status)
 {
-    const QStringList lines = RunStatusPrinter::lines(status) << QStringLiteral("end");
-    for (const QString& line : lines)
-        std::fprintf(m_out, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(m_out);
+    write(RunStatusPrinter::lines(status) << QStringLiteral("end"));
 }
 
-// A control character (a garbled byte, noise) would upset the reader's terminal: \xHH instead.
-QString TickTracePrinter::withControlsShown(const QString& text)
+void TickTracePrinter::write(const QStringList& lines)
 {
-    QString shown;
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
-            shown += QStringLiteral("\\x") +
-                     QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
-        else
-            shown += c;
-    }
-    return shown;
+    if (!m_out)
+        return;
+    const RecordFile::Written written =
+        m_out->write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLocal8Bit());
+    if (written == RecordFile::Written::Whole)
+        return;
+    if (written == RecordFile::Written::Failed)
+        m_reporter.error(QStringLiteral("--trace"),
+                         QStringLiteral("cannot write standard output: %1; the trace ends there, "
+                                        "the run goes on")
+                             .arg(m_out->failure()));
+    m_out.reset();
+    if (written == RecordFile::Written::ReaderGone && m_readerGone)
+        m_readerGone();
 }
 
 QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const TickRecord& tick)
@@ -43,7 +52,7 @@ QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const 
     for (QString text : tick.lines) {
         if (text.endsWith(QLatin1String("\r\n")))
             text.chop(2);
-        text = withControlsShown(text);
+        text = ShownInput::escaped(text);
         const bool quote =
             text.isEmpty() || text.contains(QLatin1Char(' ')) || text.contains(QLatin1Char('"'));
         shown.append(quote ? QLatin1Char('"') +

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/RunObserver.h"
+#include "platform/RecordFile.h"
 
 #include <QString>
 
-#include <cstdio>
+#include <functional>
+#include <memory>
 
+class ErrorReporter;
 struct RunStatus;
 
 // One line per transmitter tick for --trace: milliseconds since the last Start, the timer's
@@ -21,10 +24,18 @@ struct RunStatus;
 // `3000 Timer4 drop-line:130 1 3 4 ...`.
 //
 // The trace ends with how the run went, as `status` tells it (RunStatusPrinter), then `end`.
+//
+// A trace that cannot be written is an error of the run, told once (the trace ends there, the
+// run goes on); a reader that has gone (`--trace | head -1`) ends the trace quietly, as `cat`
+// ends, and `readerGone` is called.
 class TickTracePrinter final : public RunObserver
 {
 public:
-    explicit TickTracePrinter(std::FILE* out) : m_out(out) {}
+    TickTracePrinter(std::unique_ptr<RecordFile> out, ErrorReporter& reporter,
+                     std::function<void()> readerGone);
+    ~TickTracePrinter();
+    TickTracePrinter(const TickTracePrinter&) = delete;
+    TickTracePrinter& operator=(const TickTracePrinter&) = delete;
 
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;
@@ -34,7 +45,9 @@ public:
     void end(const RunStatus& status);
 
 private:
-    static QString withControlsShown(const QString& text);
+    void write(const QStringList& lines);
 
-    std::FILE* m_out;
+    std::unique_ptr<RecordFile> m_out; // nothing once a write has failed
+    ErrorReporter& m_reporter;
+    std::function<void()> m_readerGone;
 };

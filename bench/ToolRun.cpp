@@ -47,6 +47,7 @@ bool ToolRun::spawn(const QString& program, const QStringList& arguments, int* p
         argv.append(item.data());
     argv.append(nullptr);
     pid_t child = 0;
+    startedAtMs = monotonicMs();
     const int spawned =
         posix_spawn(&child, storage[0].constData(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -72,6 +73,7 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
     char c;
     while (::read(errors, &c, 1) == 1 && c != '\n')
         standardError.append(c);
+    lineNamedAtMs = monotonicMs();
     const QByteArray prefix = "virtual serial line: ";
     if (standardError.startsWith(prefix))
         path = standardError.mid(prefix.size());

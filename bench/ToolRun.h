@@ -24,6 +24,8 @@ public:
     bool runOnLine(int line, const QString& program, const QStringList& arguments, QString* why);
 
     QList<Chunk> chunks;
+    double startedAtMs = 0;     // when the tool was started
+    double lineNamedAtMs = 0;   // when it named its line, its start-up done
     QList<qint64> rssSamplesKb; // one a second
     double cpuSeconds = 0;
     qint64 peakRssKb = 0;

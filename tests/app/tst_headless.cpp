@@ -12,11 +12,18 @@
 #include "core/LineFaults.h"
 #include "core/OpenDryx.h"
 #include "core/UsageError.h"
+#include "platform/IniFileSettingsStore.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/SimulatorRig.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -262,6 +269,14 @@ private slots:
             << "at 1e3 start\n"
             << "rig.txt:1: \"1e3\" is not a time: a whole number of milliseconds since start-up, "
                "e.g. at 3000 alarm 1";
+        QTest::newRow("beyond the latest time")
+            << "at 9223372036854775807 start\n"
+            << "rig.txt:1: at 9223372036854775807 is later than a step can be: at most "
+               "31536000000 ms (365 days) after start-up";
+        QTest::newRow("beyond any number")
+            << "at 0 start\nat 99999999999999999999 stop\n"
+            << "rig.txt:2: at 99999999999999999999 is later than a step can be: at most "
+               "31536000000 ms (365 days) after start-up";
         QTest::newRow("no time") << "start\n"
                                  << "rig.txt:1: expected \"at MS COMMAND\", e.g. at 3000 alarm 1";
         QTest::newRow("no command")
@@ -423,6 +438,19 @@ private slots:
                  QStringLiteral("Open DRYX: no COM port of Wine was mapped to the virtual line: it "
                                 "has no link (--virtual-port=LINK)"));
 
+        // A launch still waiting for Wine when the program ends is told, not dropped.
+        rig.winePorts.answers = false;
+        const qsizetype startedBefore = rig.launcher.started.size();
+        interpreter.execute(QStringLiteral("launch"));
+        RecordingReporter atTheEnd;
+        openDryx.programEnds(atTheEnd);
+        QCOMPARE(atTheEnd.reports,
+                 QStringList{"Open DRYX: the program ended while COM3 of Wine was being mapped to "
+                             "/tmp/dryx-line: \"c:\\program files\\dryx\\dryx.exe\" was not "
+                             "started (program not started)"});
+        QCOMPARE(rig.launcher.started.size(), startedBefore);
+
+        rig.winePorts.answers = true;
         rig.launcher.failure = QStringLiteral("Wine is not installed");
         interpreter.execute(QStringLiteral("launch"));
         QCOMPARE(rig.takeErrors().last(),
@@ -548,7 +576,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("run.log"));
         Rig rig; // two points a page (1 K-Tron feeder), one 6B module, two alarms
         {
-            RunRecord record(path);
+            RunRecord record(path, RunRecord::Mode::Afresh, rig.sim.reporter);
             ActionLog actions(record);
             rig.sim.simulator.addObserver(&record);
             rig.sim.simulator.addObserver(&actions);
@@ -596,7 +624,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("run.log"));
         {
             using namespace std::chrono_literals;
-            RunRecord record(path);
+            RecordingReporter reporter;
+            RunRecord record(path, RunRecord::Mode::Afresh, reporter);
             const TimerRole& timer3 = TimerRoles::of(3);
             const TimerRole& timer1 = TimerRoles::of(1);
             record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4, {}, {}});
@@ -666,6 +695,258 @@ private slots:
         }
         const TickRecord tick{written, true, true, bytes, {}, {}};
         QCOMPARE(TickTracePrinter::line(1000, QStringLiteral("Timer4"), tick), line);
+    }
+
+    // A record or a trace that cannot be written is told once, with the path and the reason, as
+    // an error of the run; the run goes on. A trace whose reader has gone ends quietly instead.
+    void aRecordThatCannotBeWrittenIsToldOnce_data()
+    {
+        QTest::addColumn<bool>("trace");
+        QTest::addColumn<QString>("path"); // FIFO: its reader quits; SMALL: may hold 100 bytes
+        QTest::addColumn<QString>("told"); // empty: nothing, the run is to end
+        const QString record = QStringLiteral("; the record ends there, the run goes on");
+        QTest::newRow("record, a full device")
+            << false << "/dev/full"
+            << "--log: cannot write /dev/full: No space left on device" + record;
+        QTest::newRow("record, written in part")
+            << false << "SMALL"
+            << "--log: cannot write SMALL: File too large" + record;
+        QTest::newRow("record, a FIFO whose reader quit")
+            << false << "FIFO"
+            << "--log: cannot write FIFO: its reader has gone" + record;
+        QTest::newRow("trace, a full device")
+            << true << "/dev/full"
+            << "--trace: cannot write standard output: No space left on device; the trace ends "
+               "there, the run goes on";
+        QTest::newRow("trace, its reader gone") << true << "FIFO" << QString();
+    }
+
+    void aRecordThatCannotBeWrittenIsToldOnce()
+    {
+        QFETCH(bool, trace);
+        QFETCH(QString, path);
+        QFETCH(QString, told);
+        std::signal(SIGPIPE, SIG_IGN);
+        std::signal(SIGXFSZ, SIG_IGN);
+        QTemporaryDir dir;
+        int reader = -1;
+        if (path == QLatin1String("FIFO") || path == QLatin1String("SMALL")) {
+            const QString name = path;
+            path = dir.filePath(name);
+            told.replace(name, path);
+            if (name == QLatin1String("FIFO")) {
+                QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+                reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+            }
+        }
+        RecordingReporter reporter;
+        int ended = 0;
+        QString why;
+        std::unique_ptr<RunRecord> record;
+        std::unique_ptr<TickTracePrinter> printer;
+        if (trace)
+            printer = std::make_unique<TickTracePrinter>(
+                RecordFile::open(path, RecordFile::Mode::Afresh, 0ms, &why), reporter,
+                [&ended] { ++ended; });
+        else
+            record = std::make_unique<RunRecord>(path, RunRecord::Mode::Afresh, reporter);
+        ::close(reader);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{100, limit.rlim_max};
+        if (path.endsWith(QLatin1String("SMALL")))
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        const TickRecord tick{{"1\r\n", "2\r\n", "63536\r\n"}, true, true, 13, {}, {}};
+        for (const qint64 at : {1000, 1500, 2000}) {
+            if (printer)
+                printer->ticked(std::chrono::milliseconds(at), TimerRoles::of(4), tick);
+            else
+                record->ticked(std::chrono::milliseconds(at), TimerRoles::of(4), tick);
+        }
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QCOMPARE(reporter.reports, told.isEmpty() ? QStringList() : QStringList{told});
+        QCOMPARE(ended, told.isEmpty() ? 1 : 0);
+    }
+
+    // A setup or a script is read only from a regular file, of a size far beyond any real one:
+    // anything else is refused, neither waited on nor read.
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("path"); // FIFO, LARGE: made here; DIR: a directory
+        QTest::addColumn<QString>("setupIs");
+        QTest::addColumn<QString>("scriptIs");
+        const QString notRegular =
+            QStringLiteral(", not a regular file: only a regular file is read");
+        QTest::newRow("a FIFO") << "FIFO"
+                                << "a FIFO" + notRegular << "a FIFO" + notRegular;
+        QTest::newRow("a device") << "/dev/zero"
+                                  << "a character device" + notRegular
+                                  << "a character device" + notRegular;
+        QTest::newRow("a directory") << "DIR"
+                                     << "a directory, not a file"
+                                     << "a directory, not a file";
+        QTest::newRow("larger than the limit")
+            << "LARGE"
+            << "larger than 1 MB (far beyond any real one): it is not read"
+            << "larger than 64 MB (far beyond any real one): it is not read";
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, setupIs);
+        QFETCH(QString, scriptIs);
+        QTemporaryDir dir;
+        if (path == QLatin1String("DIR"))
+            path = dir.path();
+        if (path == QLatin1String("FIFO")) {
+            path = dir.filePath(path);
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        }
+        if (path == QLatin1String("LARGE")) {
+            QFile large(path = dir.filePath(path));
+            QVERIFY(large.open(QIODevice::WriteOnly) &&
+                    large.resize(ScenarioScript::largestFile + 1));
+        }
+        QCOMPARE(IniFileSettingsStore(path, QString()).unavailable(),
+                 QStringLiteral("the setup at %1 is %2").arg(path, setupIs));
+        try {
+            ScenarioScript::read(path, false);
+            QFAIL("read");
+        } catch (const UsageError& error) {
+            QCOMPARE(error.action() + ": " + error.message(),
+                     QStringLiteral("--script: %1 is %2").arg(path, scriptIs));
+        }
+    }
+
+    // What the operator gave is echoed in a message escaped (\x1B) and, when long, cut short,
+    // wherever it came from.
+    void echoedInputIsEscapedAndShortened_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("told");
+        const QString tenMegabytes(10 << 20, QLatin1Char('A'));
+        const QString shortened = QString(100, QLatin1Char('A')) + "... (10485760 characters)";
+        const QString unknown = QStringLiteral(": unknown command (help lists them)");
+        QTest::newRow("command, escapes") << "command"
+                                          << "\x1b[2J\x07\r\nfly"
+                                          << R"(\x1B[2J\x07\x0D\x0Afly)" + unknown;
+        QTest::newRow("command, NUL")
+            << "command" << QString::fromLatin1("fly\0", 4) << R"(fly\x00)" + unknown;
+        QTest::newRow("command, 10 MB") << "command" << tenMegabytes << shortened + unknown;
+        QTest::newRow("set") << "command"
+                             << "set T\x1b]0;\x07 5"
+                             << "set: no entry field \"T\\x1B]0;\\x07\" (Text1, Text2, Text3, "
+                                "Text4, Text6, Text7, Text8 or points, pagegap, gap, pages, "
+                                "alarms, port, terminator)";
+        // NOLINTNEXTLINE(modernize-raw-string-literal): moc misreads a raw string with a quote
+        const char* noSuchFault = "fault: no fault is called \"\\x1B[5m\" (help lists them)";
+        QTest::newRow("fault") << "command"
+                               << "fault \x1b[5m" << noSuchFault;
+        QTest::newRow("option") << "option"
+                                << "--\x1b[2J"
+                                << "--\\x1B[2J: unknown option (see --help)";
+        QTest::newRow("option, 10 MB") << "option"
+                                       << "-" + tenMegabytes.mid(1)
+                                       << "-" + shortened.mid(1) + ": unknown option (see --help)";
+        QTest::newRow("--set")
+            << "option"
+            << "--set=Text\x1b"
+               "9=1"
+            << "--set Text\\x1B9=1: no entry field \"Text\\x1B9\" (Text1, Text2, "
+               "Text3, Text4, Text6, Text7, Text8 or points, pagegap, gap, "
+               "pages, alarms, port, terminator)";
+        QTest::newRow("script") << "script"
+                                << "at 0 \x1b[2J"
+                                << "rig.txt:1: \\x1B[2J" + unknown;
+        QTest::newRow("script, 10 MB")
+            << "script"
+            << "at 0 " + tenMegabytes << "rig.txt:1: " + shortened + unknown;
+        QTest::newRow("setup value")
+            << "setup"
+            << "\x1b[2J"
+            << "Start-up: the setup key \"NumKTron\" in SETUP holds \"\\x1B[2J\", not a number "
+               "(type mismatch)";
+    }
+
+    void echoedInputIsEscapedAndShortened()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, input);
+        QFETCH(QString, told);
+        QString said;
+        try {
+            if (source == QLatin1String("command")) {
+                Rig rig;
+                rig.run(input);
+                said = rig.takeErrors().join(QLatin1Char('\n')) + rig.takeOut();
+            } else if (source == QLatin1String("option")) {
+                Options::parse({input});
+            } else if (source == QLatin1String("script")) {
+                ScenarioScript::parse(QStringLiteral("rig.txt"), input, false);
+            } else {
+                QTemporaryDir dir;
+                const QString setup = dir.filePath(QStringLiteral("setup.ini"));
+                QFile file(setup);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write("[setup]\nNumKTron=" + input.toUtf8() + "\n");
+                file.close();
+                told.replace(QLatin1String("SETUP"), setup);
+                RecordingReporter reporter;
+                Session::open(Options::parse({QStringLiteral("--settings"), setup,
+                                              QStringLiteral("--virtual-time"),
+                                              QStringLiteral("--duration=1")}),
+                              reporter);
+                said = reporter.reports.join(QLatin1Char('\n'));
+            }
+        } catch (const UsageError& error) {
+            said = error.action() + QLatin1String(": ") + error.message();
+        }
+        QCOMPARE(said, told);
+    }
+
+    // A script's text goes on the line as the bytes it stands for: a Latin-1 character as its
+    // byte, whether the file is written in Latin-1 or in UTF-8.
+    void aScriptsTextGoesOnTheLineAsItsBytes_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("bytes"); // as the record shows the extra line
+        QTest::newRow("Latin-1 file")
+            << QByteArray("\xe9t\xe9 \xb0") << QByteArray("E9 74 E9 20 B0 0D 0A");
+        QTest::newRow("UTF-8 file")
+            << QByteArray("\xc3\xa9t\xc3\xa9 \xc2\xb0") << QByteArray("E9 74 E9 20 B0 0D 0A");
+    }
+
+    void aScriptsTextGoesOnTheLineAsItsBytes()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("run.log"));
+        QFile setup(dir.filePath(QStringLiteral("setup.ini")));
+        QVERIFY(setup.open(QIODevice::WriteOnly));
+        setup.write("[setup]\nNumKTron=1\nNumModbus=0\nNum6B=0\nNumRelay=0\nPLCTerminator=9\n");
+        setup.close();
+        QFile script(dir.filePath(QStringLiteral("rig.txt")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("at 0 start\nat 0 fault extra-line \"" + text + "\"\n");
+        script.close();
+        RecordingReporter reporter;
+        const std::unique_ptr<Session> session = Session::open(
+            Options::parse({QStringLiteral("--settings"), setup.fileName(),
+                            QStringLiteral("--virtual-time"), QStringLiteral("--script"),
+                            script.fileName(), QStringLiteral("--log"), log,
+                            QStringLiteral("--duration=1.2")}),
+            reporter);
+        QVERIFY(session->begin());
+        session->runInVirtualTime();
+        QFile record(log);
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        const QByteArray written = record.readAll();
+        QVERIFY2(written.contains("\n1000 Timer4 first fault:extra-line " + bytes + " |"),
+                 written.constData());
+        QCOMPARE(reporter.reports, QStringList());
     }
 };
 

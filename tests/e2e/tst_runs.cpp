@@ -160,6 +160,16 @@ private slots:
                            QStringLiteral("SCRIPT")}
             << QByteArray() << 2
             << QByteArray("rig.txt:2: fly: unknown command (help lists them)\n");
+        QTest::newRow("a record that cannot be written")
+            << run + QStringList{QStringLiteral("--log"), QStringLiteral("/dev/full")}
+            << QByteArray() << 1
+            << QByteArray("dryx-plc-test: --log: cannot write /dev/full: No space left on device; "
+                          "the record ends there, the run goes on\n");
+        QTest::newRow("a record FIFO nobody reads: refused before the line")
+            << run + QStringList{QStringLiteral("--log"), QStringLiteral("FIFO")} << QByteArray()
+            << 2
+            << QByteArray("/fifo: it is a FIFO that nobody reads (waited 3 s for a reader): "
+                          "start its reader first\n");
         QTest::newRow("bad usage")
             << QStringList{QStringLiteral("--duration"), QStringLiteral("x")} << QByteArray() << 2
             << QByteArray("dryx-plc-test: --duration: expects a number of "
@@ -184,6 +194,9 @@ private slots:
         script.write("at 0 start\nat 10 fly\n");
         script.close();
         arguments.replaceInStrings(QStringLiteral("SCRIPT"), script.fileName());
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        arguments.replaceInStrings(QStringLiteral("FIFO"), fifo);
         if (!arguments.contains(QStringLiteral("--settings")))
             arguments << QStringLiteral("--settings") << writeSetup(dir);
         Tool tool;
@@ -196,7 +209,7 @@ private slots:
         QVERIFY(tool.finished());
         QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.process.exitCode(), status);
-        QVERIFY2(tool.readErr().contains(said), tool.err.constData());
+        QVERIFY2(tool.readErr().count(said) == 1, tool.err.constData()); // told once
         if (status == 2) // refused before anything ran: not even the line was made
             QVERIFY2(!tool.err.contains("virtual serial line"), tool.err.constData());
         if (status != 2) // a run that ran ends with its summary
@@ -383,6 +396,89 @@ private slots:
         // Six ticks fell due while it was stopped; one is handled late, then 500 ms apart.
         QVERIFY2(inTheFirst100ms <= 1, qPrintable(QString::number(inTheFirst100ms)));
         QVERIFY2(afterResume >= 4, qPrintable(QString::number(afterResume)));
+    }
+
+    // `--trace | head -1`: the reader of the trace goes, and the run ends at once, quietly, as
+    // for a signal: the link removed, the summary, status 0.
+    void aTraceWhoseReaderHasGoneEndsTheRun()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("line"));
+        QProcess pipeline;
+        pipeline.start(QStringLiteral("bash"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("\"$@\" --trace </dev/null | head -1; echo \"status "
+                                       "${PIPESTATUS[0]}\" >&2"),
+                        QStringLiteral("--"), program, QStringLiteral("--headless"),
+                        QStringLiteral("--settings"), writeSetup(dir),
+                        QStringLiteral("--virtual-port=") + link, QStringLiteral("--start"),
+                        QStringLiteral("--duration"), QStringLiteral("60")});
+        QVERIFY(pipeline.waitForReadyRead(patienceMs)); // head has its line, and is gone
+        QElapsedTimer sinceHeadLeft;
+        sinceHeadLeft.start();
+        QVERIFY(pipeline.waitForFinished(patienceMs));
+        const QByteArray err = pipeline.readAllStandardError();
+        QVERIFY2(sinceHeadLeft.elapsed() < 5000, err.constData()); // the next tick, 500 ms on
+        QVERIFY(pipeline.readAllStandardOutput().startsWith("1000 Timer4 "));
+        QVERIFY2(err.endsWith(" 0 errors reported\nstatus 0\n"), err.constData());
+        QVERIFY2(!err.contains("--trace"), err.constData());
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // A run in virtual time ends on a signal within a moment, as a run in real time does: the
+    // record as far as it went, with the Stop, and status 0.
+    void aVirtualTimeRunEndsOnASignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+
+    void aVirtualTimeRunEndsOnASignal()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("run.log"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--virtual-time"),
+                    QStringLiteral("--start"), QStringLiteral("--duration"),
+                    QStringLiteral("1000000"), QStringLiteral("--log"), log});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(log).size() > 10000, patienceMs); // under way
+        ::kill(tool.pid(), signal);
+        QElapsedTimer sinceSignal;
+        sinceSignal.start();
+        QVERIFY(tool.finished());
+        QVERIFY2(sinceSignal.elapsed() < 3000, qPrintable(QString::number(sinceSignal.elapsed())));
+        QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.process.exitCode(), 0);
+        QFile record(log);
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        QVERIFY(record.readAll().endsWith(" bytes\n# Stop\n"));
+        QVERIFY2(tool.readErr().contains("dryx-plc-test: Summary: "), tool.err.constData());
+    }
+
+    // A script of a million steps: each step keeps its moment, from the first on, and the
+    // record is the one a short script gives for those moments.
+    void aMillionStepScriptKeepsItsMoments()
+    {
+        QTemporaryDir dir;
+        QByteArray steps = "at 0 start\n";
+        for (int i = 1; i < 1000000; ++i)
+            steps += "at " + QByteArray::number(2000 + i) + " alarm 1\n";
+        const QString log = dir.filePath(QStringLiteral("run.log"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + dir.filePath(QStringLiteral("line")),
+                    QStringLiteral("--script"), writeScript(dir, steps), QStringLiteral("--log"),
+                    log, QStringLiteral("--duration"), QStringLiteral("3")});
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitCode(), 0);
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray record = file.readAll();
+        QCOMPARE(record.count("\n= "), 4); // at 1000, 1500, 2000 and 2500
+        QVERIFY(record.contains("\n= 2500 data string 4: 44 bytes\n"));
+        QCOMPARE(record.count("# alarm 1 raised\n"), 500); // 2001 to 2999, every other one
     }
 
     // A receiver set to another speed is told of once, with both settings; one set right hears
