@@ -8,6 +8,7 @@
 #include "app/RunRecord.h"
 #include "app/ScenarioScript.h"
 #include "app/Session.h"
+#include "app/StandardErrorReporter.h"
 #include "app/TickTracePrinter.h"
 #include "core/LineFaults.h"
 #include "core/OpenDryx.h"
@@ -583,6 +584,7 @@ private slots:
             rig.sim.clock.advanceTo(333ms); // Start at 333 ms: the record counts from it
             rig.run(QStringLiteral("start"));
             rig.run(QStringLiteral("set Text8 END"));
+            rig.run(QStringLiteral("set Text8 \x1b[2J")); // never raw in the record
             rig.run(QStringLiteral("set Text8 9"));
             rig.run(QStringLiteral("set Text8 9")); // left unchanged: no change to record
             rig.sim.clock.advanceTo(1400ms);
@@ -598,6 +600,7 @@ private slots:
                  QStringLiteral("# Start: Text1=3 Text2=10 Text3=500 Text4=1 Text6=2 Text7=1 "
                                 "Text8=63536\n"
                                 "# Text8 refused: END\n"
+                                "# Text8 refused: \\x1B[2J\n"
                                 "# Text8 = 9\n"
                                 "1000 Timer4 first 31 0D 0A |1\\r\\n|\n"
                                 "1000 Timer4 first 32 0D 0A |2\\r\\n|\n"
@@ -863,6 +866,9 @@ private slots:
         QTest::newRow("script, 10 MB")
             << "script"
             << "at 0 " + tenMegabytes << "rig.txt:1: " + shortened + unknown;
+        QTest::newRow("any message on standard error") << "standard error"
+                                                       << "a\x1b[2J\nb"
+                                                       << "dryx-plc-test: a\\x1B[2J\\x0Ab: c\n";
         QTest::newRow("setup value")
             << "setup"
             << "\x1b[2J"
@@ -885,6 +891,13 @@ private slots:
                 Options::parse({input});
             } else if (source == QLatin1String("script")) {
                 ScenarioScript::parse(QStringLiteral("rig.txt"), input, false);
+            } else if (source == QLatin1String("standard error")) {
+                std::FILE* stream = std::tmpfile();
+                StandardErrorReporter(stream).error(input, QStringLiteral("c"));
+                std::rewind(stream);
+                char line[256] = {};
+                said = QString::fromLocal8Bit(std::fgets(line, sizeof line, stream));
+                std::fclose(stream);
             } else {
                 QTemporaryDir dir;
                 const QString setup = dir.filePath(QStringLiteral("setup.ini"));

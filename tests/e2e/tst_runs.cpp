@@ -418,7 +418,8 @@ private slots:
         sinceHeadLeft.start();
         QVERIFY(pipeline.waitForFinished(patienceMs));
         const QByteArray err = pipeline.readAllStandardError();
-        QVERIFY2(sinceHeadLeft.elapsed() < 5000, err.constData()); // the next tick, 500 ms on
+        // At the next tick, 500 ms on; not at the end of its 60 s.
+        QVERIFY2(sinceHeadLeft.elapsed() < 20000, err.constData());
         QVERIFY(pipeline.readAllStandardOutput().startsWith("1000 Timer4 "));
         QVERIFY2(err.endsWith(" 0 errors reported\nstatus 0\n"), err.constData());
         QVERIFY2(!err.contains("--trace"), err.constData());
@@ -448,7 +449,8 @@ private slots:
         QElapsedTimer sinceSignal;
         sinceSignal.start();
         QVERIFY(tool.finished());
-        QVERIFY2(sinceSignal.elapsed() < 3000, qPrintable(QString::number(sinceSignal.elapsed())));
+        // Within a step of the clock; the whole run would take half a minute.
+        QVERIFY2(sinceSignal.elapsed() < 10000, qPrintable(QString::number(sinceSignal.elapsed())));
         QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.process.exitCode(), 0);
         QFile record(log);
