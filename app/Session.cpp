@@ -150,8 +150,8 @@ int Session::finish(StandardErrorReporter& reporter)
     m_line->finishCurrentLine();
     if (m_trace)
         m_trace->end(status());
-    m_openDryx->programEnds(reporter);
     m_laterReporter.flush(reporter);
+    m_openDryx->programEnds(reporter);
     reporter.summarize(m_summary.line(m_line->feed().bytesHandedOver(), reporter.errors()));
     return reporter.errors() > 0 ? 1 : 0;
 }
