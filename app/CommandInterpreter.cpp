@@ -200,6 +200,11 @@ void CommandInterpreter::fault(const LineFault& fault)
         m_reporter.error(QStringLiteral("fault"), QStringLiteral("this line takes no faults"));
         return;
     }
+    confirm(arm(fault));
+}
+
+QString CommandInterpreter::arm(const LineFault& fault)
+{
     m_faults->arm(fault);
     QString armed =
         QStringLiteral("fault %1 armed for the next %2")
@@ -210,7 +215,7 @@ void CommandInterpreter::fault(const LineFault& fault)
         armed += QStringLiteral(" (this line has no break condition: it will be silent for "
                                 "%1 ms)")
                      .arg(fault.number);
-    confirm(armed);
+    return armed;
 }
 
 void CommandInterpreter::status()

@@ -45,6 +45,8 @@ public:
     static std::optional<Command> read(const QString& line);
     // Where `fault` arms its faults; without, `fault` is refused.
     void setFaults(LineFaults* faults) { m_faults = faults; }
+    // Arms `fault` where `fault` does (there must be a place) and returns the confirmation.
+    QString arm(const LineFault& fault);
     // More lines for `show`, after the form's own.
     void setMoreState(std::function<QStringList()> state) { m_moreState = std::move(state); }
     // How the run is going, for `status`; without, `status` is refused.

@@ -101,6 +101,8 @@ Options Options::parse(const QStringList& arguments)
             options.start = true;
         } else if (argument == QLatin1String("--trace")) {
             options.trace = true;
+        } else if (argument == QLatin1String("--monitor")) {
+            options.monitor = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             options.help = true;
         } else if (argument == QLatin1String("--version") || argument == QLatin1String("-V")) {
@@ -185,6 +187,11 @@ Options Options::parse(const QStringList& arguments)
         }
     }
     checkOneLine(options);
+    if (options.monitor && (options.headless || options.virtualTime))
+        throw UsageError(QStringLiteral("--monitor"),
+                         QStringLiteral("opens the line window beside the window: leave out %1")
+                             .arg(options.headless ? QStringLiteral("--headless")
+                                                   : QStringLiteral("--virtual-time")));
     if (options.virtualTime && options.scriptFile.isEmpty() && !options.durationMs)
         throw UsageError(QStringLiteral("--virtual-time"),
                          QStringLiteral("needs --script or --duration, or the run would never "
@@ -210,6 +217,9 @@ Options (default in brackets):
   --start               press Start once start-up is done [not pressed]
   --duration SECONDS    press Stop and end that long after start-up [run until
                         ended]
+  --monitor             open the line window beside the window: the line, what
+                        went out, faults, scenario, record (the window's menu
+                        and Ctrl+L open it too) [closed]
 %3  --script FILE         carry out the commands of FILE, each at its moment since
                         start-up ("at 3000 alarm 1", one a line; a regular file
                         of UTF-8 or Latin-1 text, up to 64 MB) [none]

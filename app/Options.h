@@ -22,6 +22,7 @@ struct Options {
     bool headless = false;
     bool start = false;
     bool trace = false;
+    bool monitor = false; // --monitor: the line window open from the start
     bool help = false;
     bool version = false;
     std::optional<qint64> durationMs;

@@ -1,5 +1,6 @@
 #include "app/RunRecord.h"
 
+#include "core/ByteText.h"
 #include "core/ErrorReporter.h"
 #include "core/SerialControl.h"
 #include "core/ShownInput.h"
@@ -23,24 +24,7 @@ RunRecord::~RunRecord() = default;
 
 QString RunRecord::shown(const QByteArray& bytes)
 {
-    QString text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\r')
-            text += QLatin1String("\\r");
-        else if (byte == '\n')
-            text += QLatin1String("\\n");
-        else if (byte == '\t')
-            text += QLatin1String("\\t");
-        else if (byte == '\\')
-            text += QLatin1String("\\\\");
-        else if (byte < 0x20 || byte >= 0x7f)
-            text += QStringLiteral("\\x") +
-                    QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
-        else
-            text += QLatin1Char(char(byte));
-    }
-    return text;
+    return ByteText::escaped(bytes);
 }
 
 void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
@@ -57,8 +41,7 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
         const QByteArray bytes = SerialControl::lineBytes(text);
         add(QStringLiteral("%1 %2 %3 %4%5 |%6|")
                 .arg(msSinceStart)
-                .arg(timer.name(), set, marker, QString::fromLatin1(bytes.toHex(' ').toUpper()),
-                     shown(bytes)));
+                .arg(timer.name(), set, marker, ByteText::hex(bytes), shown(bytes)));
     }
     m_dataStringBytes += tick.bytes;
     if (tick.closedDataString) {

@@ -51,6 +51,11 @@ public:
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;
     void comment(const QString& text);
+    // The run had sent (or left out) this many data strings before the record began: it
+    // numbers its first one the next, as a record begun with the run would.
+    void countFrom(qint64 dataStringsBefore) { m_dataStrings = dataStringsBefore; }
+    // What a failed write is told as, if not the option (--log, --log-append).
+    void nameAs(const QString& action) { m_option = action; }
 
     // A line's text as the record shows it: printable ASCII as it stands, \r \n \t \\ and \xHH
     // for the other bytes.

@@ -6,6 +6,7 @@ void RunSummary::ticked(std::chrono::milliseconds, const TimerRole&, const TickR
 {
     if (tick.closedDataString)
         ++(tick.sent ? m_sent : m_leftOut);
+    m_underWay = !tick.closedDataString;
 }
 
 QString RunSummary::line(qint64 bytesOnTheLine, int errorsReported) const

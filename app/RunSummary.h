@@ -11,14 +11,18 @@
 class RunSummary final : public RunObserver
 {
 public:
+    void started(const Form1& /*form*/) override { m_underWay = false; }
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;
 
     QString line(qint64 bytesOnTheLine, int errorsReported) const;
     qint64 sent() const { return m_sent; }
     qint64 leftOut() const { return m_leftOut; }
+    // A data string has begun and not yet ended.
+    bool dataStringUnderWay() const { return m_underWay; }
 
 private:
     qint64 m_sent = 0;
     qint64 m_leftOut = 0;
+    bool m_underWay = false;
 };

@@ -1,9 +1,11 @@
 #include "app/Session.h"
 
 #include "app/ActionLog.h"
+#include "app/DeskRecord.h"
 #include "app/ExampleSetup.h"
 #include "app/FieldEntry.h"
 #include "app/RunRecord.h"
+#include "app/SetupSource.h"
 #include "app/StandardErrorReporter.h"
 #include "app/TickTracePrinter.h"
 #include "core/ErrorReporter.h"
@@ -22,6 +24,8 @@
 #include "serial/VirtualLine.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,17 +42,19 @@ Session::Session(const Options& options, ErrorReporter& reporter)
       m_script(options.scriptFile.isEmpty() ? std::nullopt
                                             : std::optional<ScenarioScript>(ScenarioScript::read(
                                                   options.scriptFile, options.virtualTime))),
-      m_laterReporter(reporter, m_later)
+      m_scriptFile(options.scriptFile), m_laterReporter(reporter, m_later)
 {
     if (options.virtualTime)
         m_virtualClock = static_cast<VirtualClock*>(m_clock.get());
+    std::unique_ptr<SettingsStore> store;
     if (!options.settingsFile.isEmpty()) {
-        m_store = std::make_unique<IniFileSettingsStore>(options.settingsFile, QString());
-        if (const std::optional<QString> why = m_store->unavailable())
+        store = std::make_unique<IniFileSettingsStore>(options.settingsFile, QString());
+        if (const std::optional<QString> why = store->unavailable())
             throw UsageError(QStringLiteral("--settings"), *why);
     } else {
-        m_store = openPerUserSettingsStore(QLatin1String(StartupConfiguration::application));
+        store = openPerUserSettingsStore(QLatin1String(StartupConfiguration::application));
     }
+    m_setup = std::make_unique<SetupSource>(std::move(store));
     // Before the line: a record that cannot be had ends the program before a link is made.
     if (!options.logFile.isEmpty()) {
         m_record = std::make_unique<RunRecord>(
@@ -75,7 +81,7 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     m_port = std::make_unique<SerialControl>(std::move(paced));
     m_port->setFaults(&m_faults);
     m_form = std::make_unique<Form1>(m_timers, *m_port);
-    m_simulator = std::make_unique<Simulator>(*m_form, *m_store, m_timers, reporter, m_rules);
+    m_simulator = std::make_unique<Simulator>(*m_form, *m_setup, m_timers, reporter, m_rules);
     m_simulator->addObserver(&m_summary);
     if (m_record) {
         m_actionLog = std::make_unique<ActionLog>(*m_record);
@@ -117,10 +123,15 @@ RunStatus Session::status() const
     status.time = m_timers.now() - m_startUp;
     const SerialControl& port = m_form->MSComm1;
     status.comPort = port.commPort();
+    status.settings = port.settings();
     if (m_virtualLine) {
         status.line = RunStatus::Line::Virtual;
         status.device = m_virtualLine->path();
         status.link = m_options.virtualLink;
+        status.readerPresent = m_virtualLine->readerPresent();
+        if (const std::optional<LineSettings>& receiver = m_virtualLine->receiver())
+            status.receiver = receiver->text();
+        status.receiverNotice = m_virtualLine->receiverNotice().value_or(QString());
     } else if (!m_options.virtualTime) {
         status.line = RunStatus::Line::Device;
         status.device = m_options.ports.devicePath(port.commPort());
@@ -134,10 +145,12 @@ RunStatus Session::status() const
     status.faultsArmed = m_faults.armed();
     if (m_script) {
         const QList<ScenarioScript::Step>& steps = m_script->steps();
+        status.scenarioFile = m_scriptFile;
+        status.scenarioRunning = m_scenarioRunning;
         status.stepsDone = m_stepsDone;
         status.steps = int(steps.size());
-        if (m_stepsDone < steps.size()) {
-            status.nextStepAt = steps[m_stepsDone].at;
+        if (m_scenarioRunning && m_stepsDone < steps.size()) {
+            status.nextStepAt = m_scriptZero - m_startUp + steps[m_stepsDone].at;
             status.nextStep = steps[m_stepsDone].command;
         }
     }
@@ -202,16 +215,32 @@ bool Session::begin()
     if (m_options.durationMs)
         m_timers.at(startUp + milliseconds(*m_options.durationMs), [this] { stopAndEnd(); });
     if (m_script)
-        queueNextStep();
+        startScenario(startUp);
     return true;
+}
+
+void Session::startScenario(std::chrono::milliseconds zero)
+{
+    ++m_scenarioRuns;
+    m_scriptZero = zero;
+    m_stepsDone = 0;
+    m_scenarioRunning = true;
+    queueNextStep();
 }
 
 void Session::queueNextStep()
 {
     const QList<ScenarioScript::Step>& steps = m_script->steps();
-    if (m_stepsDone < steps.size())
-        m_timers.at(m_startUp + steps[m_stepsDone].at, [this] { takeStep(); });
-    else if (m_virtualClock && !m_options.durationMs)
+    if (m_stepsDone < steps.size()) {
+        // A step of a run stopped since does nothing.
+        m_timers.at(m_scriptZero + steps[m_stepsDone].at, [this, run = m_scenarioRuns] {
+            if (run == m_scenarioRuns)
+                takeStep();
+        });
+        return;
+    }
+    m_scenarioRunning = false;
+    if (m_virtualClock && !m_options.durationMs)
         end(); // virtual time has nothing to wait for after the last step
 }
 
@@ -226,6 +255,138 @@ void Session::takeStep()
     m_commands->execute(command);
     if (last)
         queueNextStep();
+}
+
+QString Session::armFault(const LineFault& fault)
+{
+    const QString armed = m_commands->arm(fault);
+    m_out << armed << Qt::endl; // as the command confirms it
+    return armed;
+}
+
+namespace
+{
+// Every step at fault in `lines`: each is reported, then taken out, and the script read again,
+// so that each is judged against the sound steps before it.
+QList<RunDesk::ScenarioProblem> problemsOf(const QString& name, QStringList lines,
+                                           std::optional<ScenarioScript>& script)
+{
+    QList<RunDesk::ScenarioProblem> problems;
+    for (;;) {
+        try {
+            script = ScenarioScript::parse(name, lines.join(QLatin1Char('\n')), false);
+            return problems;
+        } catch (const UsageError& error) {
+            // The step is named NAME:LINE.
+            const int line = error.action().mid(name.size() + 1).toInt();
+            problems.append({line, error.message()});
+            if (line < 1 || line > lines.size())
+                return problems;
+            lines[line - 1].clear();
+        }
+    }
+}
+} // namespace
+
+QList<RunDesk::ScenarioProblem> Session::openScenario(const QString& path)
+{
+    if (m_scenarioRunning)
+        return {{0, QStringLiteral("a scenario runs: stop it before opening another")}};
+    m_script.reset();
+    m_scriptFile.clear();
+    m_stepsDone = 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {{0, QStringLiteral("cannot read %1: %2").arg(path, file.errorString())}};
+    std::optional<ScenarioScript> script;
+    const QList<ScenarioProblem> problems =
+        problemsOf(path, QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')), script);
+    if (problems.isEmpty()) {
+        m_script = std::move(script);
+        m_scriptFile = path;
+    }
+    return problems;
+}
+
+void Session::runScenario()
+{
+    if (!m_script)
+        return;
+    startScenario(m_timers.now());
+}
+
+void Session::stopScenario()
+{
+    ++m_scenarioRuns;
+    m_scenarioRunning = false;
+}
+
+std::optional<QString> Session::recordTo(const QString& path)
+{
+    if (!m_options.logFile.isEmpty() &&
+        QFileInfo(path).absoluteFilePath() == QFileInfo(m_options.logFile).absoluteFilePath())
+        return QStringLiteral("%1 is the record --log writes: choose another file").arg(path);
+    std::unique_ptr<DeskRecord> record;
+    try {
+        record = std::make_unique<DeskRecord>(path, m_options.seed,
+                                              m_summary.sent() + m_summary.leftOut(),
+                                              m_summary.dataStringUnderWay(), m_laterReporter);
+    } catch (const UsageError& error) {
+        return error.message();
+    }
+    stopRecording();
+    m_deskRecord = std::move(record);
+    m_simulator->addObserver(m_deskRecord.get());
+    return std::nullopt;
+}
+
+void Session::stopRecording()
+{
+    if (!m_deskRecord)
+        return;
+    m_simulator->removeObserver(m_deskRecord.get());
+    m_deskRecord.reset();
+}
+
+QString Session::recordFile() const
+{
+    return m_deskRecord ? m_deskRecord->path() : QString();
+}
+
+std::optional<QString> Session::openSetup(const QString& path)
+{
+    if (m_form->MSComm1.portOpen())
+        return QStringLiteral("the run goes: a setup is read while stopped (press Stop first)");
+    auto store = std::make_unique<IniFileSettingsStore>(path, QString());
+    if (const std::optional<QString> why = store->unavailable())
+        return why;
+    m_setup->replace(std::move(store));
+    if (m_simulator->Form_Load())
+        showAlarmsOfSetup();
+    return std::nullopt;
+}
+
+// Start-up only shows alarm buttons: after another setup the form has the alarms a start-up on
+// it would give, each clear, and no button beyond them (whose alarm could no longer be cleared).
+void Session::showAlarmsOfSetup()
+{
+    const int alarms = m_form->Text6.text().toInt();
+    for (int index = 1; index <= Form1::alarmCount; ++index) {
+        m_form->setAlarmState(index, 0);
+        m_form->Shape3(index).setFillColor(Colours::alarmClear);
+        m_form->Shape3(index).setVisible(index <= alarms);
+        m_form->Command4(index).setVisible(index <= alarms);
+    }
+}
+
+QString Session::setupLocation() const
+{
+    return m_setup->location();
+}
+
+bool Session::setupFound() const
+{
+    return !m_setup->unavailable();
 }
 
 void Session::runInVirtualTime(const std::function<void()>& meanwhile)

@@ -21,7 +21,7 @@ struct KindRow {
 };
 
 // Each kind once: its name, what it takes, what it does.
-constexpr std::array<KindRow, 9> kinds{{
+constexpr std::array<KindRow, 9> kindTable{{
     {LineFault::Kind::Cut, "cut", Argument::None, "", 0, "the string stops mid-line"},
     {LineFault::Kind::DropLine, "drop-line", Argument::Number, "K", 32767,
      "line K of the string is left out"},
@@ -43,10 +43,10 @@ constexpr std::array<KindRow, 9> kinds{{
 
 const KindRow& rowOf(LineFault::Kind kind)
 {
-    for (const KindRow& row : kinds)
+    for (const KindRow& row : kindTable)
         if (row.kind == kind)
             return row;
-    return kinds.front();
+    return kindTable.front();
 }
 
 [[noreturn]] void refuse(const QString& message)
@@ -88,7 +88,7 @@ LineFault LineFault::parse(const QString& arguments)
         refuse(QStringLiteral("expected a kind of fault, e.g. fault cut (help lists them)"));
     const QString name = given.takeFirst().toLower();
     const KindRow* row = nullptr;
-    for (const KindRow& candidate : kinds)
+    for (const KindRow& candidate : kindTable)
         if (name == QLatin1String(candidate.name))
             row = &candidate;
     if (!row)
@@ -143,11 +143,20 @@ QString LineFault::describe() const
 QString LineFault::list(const QString& indent)
 {
     QString listed;
-    for (const KindRow& row : kinds) {
+    for (const KindRow& row : kindTable) {
         const QString usage =
             QStringLiteral("%1 %2").arg(QLatin1String(row.name), QLatin1String(row.argumentName));
         listed += indent + usage.trimmed().leftJustified(22) + QLatin1String(row.meaning) +
                   QLatin1Char('\n');
     }
     return listed;
+}
+
+QList<LineFault::KindEntry> LineFault::kinds()
+{
+    QList<KindEntry> entries;
+    for (const KindRow& row : kindTable)
+        entries.append(
+            {QLatin1String(row.name), QLatin1String(row.argumentName), QLatin1String(row.meaning)});
+    return entries;
 }

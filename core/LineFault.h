@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -43,4 +44,14 @@ struct LineFault {
     QString describe() const;
     // The kinds, one a line, as `help` and the manual list them.
     static QString list(const QString& indent);
+
+    // A kind as a chooser offers it: its name, the argument it takes ("K", "MS", "N", "TEXT", or
+    // empty for none) and what it does.
+    struct KindEntry {
+        QString name;
+        QString argument;
+        QString meaning;
+    };
+    // Every kind, in the order `help` lists them.
+    static QList<KindEntry> kinds();
 };

@@ -15,17 +15,31 @@ QByteArray crlf(const QString& text)
 
 LineFaults::LineFaults(quint64 seed) : m_random(seed) {}
 
-void LineFaults::arm(const LineFault& fault)
+quint64 LineFaults::arm(const LineFault& fault)
 {
-    m_armed.push_back(fault);
+    m_armed.push_back({++m_lastId, fault});
+    return m_lastId;
 }
 
 QStringList LineFaults::armed() const
 {
     QStringList faults;
-    for (const LineFault& fault : m_armed)
-        faults.append(fault.describe());
+    for (const Pending& armed : m_armed)
+        faults.append(armed.fault.describe());
     return faults;
+}
+
+QList<LineFaults::Armed> LineFaults::armedFaults() const
+{
+    QList<Armed> faults;
+    for (const Pending& armed : m_armed)
+        faults.append({armed.id, armed.fault.describe()});
+    return faults;
+}
+
+bool LineFaults::takeBack(quint64 id)
+{
+    return std::erase_if(m_armed, [id](const Pending& armed) { return armed.id == id; }) > 0;
 }
 
 const LineFault* LineFaults::beginTick(bool opensDataString)
@@ -37,9 +51,9 @@ const LineFault* LineFaults::beginTick(bool opensDataString)
         m_cutOff = false;
         m_found = false;
         if (!m_armed.empty()) {
-            m_current = m_armed.front();
+            m_current = m_armed.front().fault;
             m_current->dataStrings = 1;
-            if (--m_armed.front().dataStrings == 0)
+            if (--m_armed.front().fault.dataStrings == 0)
                 m_armed.pop_front();
         }
     }

@@ -27,12 +27,24 @@ public:
         QString note;                          // what was done, e.g. "line 3 left out"
     };
 
+    // A fault armed and not yet taken (or not all its data strings), as a desk lists it.
+    struct Armed {
+        quint64 id;    // the one arm() returned
+        QString fault; // as `fault` gives it, with what is left of its count
+    };
+
     explicit LineFaults(quint64 seed);
 
-    // The next data string not yet taken by a fault gets this one.
-    void arm(const LineFault& fault);
+    // The next data string not yet taken by a fault gets this one. Returns its id, by which it
+    // can be taken back.
+    quint64 arm(const LineFault& fault);
     // The faults armed and not yet taken, as `fault` gives them (e.g. "cut x2"), in turn.
     QStringList armed() const;
+    QList<Armed> armedFaults() const;
+    // The armed fault `id`, what is left of it, is not applied after all. False when it is no
+    // longer armed: every data string it was armed for has taken it meanwhile. The faults
+    // behind it move up; the data string under way keeps the fault it took.
+    bool takeBack(quint64 id);
 
     // A tick that goes on the line begins, opening a data string or going on with one. Returns
     // the fault of its data string, if it has one: the tick's lines are then given to `apply`.
@@ -46,7 +58,12 @@ private:
     quint64 below(quint64 bound) { return m_random() % bound; }
 
     std::mt19937_64 m_random; // its sequence is the same on every system
-    std::deque<LineFault> m_armed;
+    struct Pending {
+        quint64 id;
+        LineFault fault;
+    };
+    std::deque<Pending> m_armed;
+    quint64 m_lastId = 0;
     std::optional<LineFault> m_current; // the fault of the data string under way
     bool m_opening = false;             // the tick under way opens the data string
     qint64 m_linesBefore = 0;           // lines of the data string in its earlier ticks

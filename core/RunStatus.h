@@ -22,6 +22,12 @@ struct RunStatus {
     qint16 comPort = 1;
     QString device; // the Com Port's device, or the virtual line's pseudo-terminal
     QString link;   // the virtual line's link, if it has one
+    QString settings = QStringLiteral("9600,N,8,1"); // what the line sends with
+    // The virtual line only: whether a reader has it open, what that reader set (e.g.
+    // "19200,N,8,1"), and the receiver check's notice when that is not what the line sends.
+    std::optional<bool> readerPresent;
+    QString receiver;
+    QString receiverNotice;
     bool running = false;
     std::chrono::milliseconds since{0}; // when the run last began or ended (or start-up)
     qint64 dataStringsSent = 0;
@@ -29,7 +35,9 @@ struct RunStatus {
     qint64 bytesOnTheLine = 0;
     int errorsReported = 0;
     QStringList faultsArmed; // as `fault` takes them, e.g. "garble 5", "cut x2"
-    int stepsDone = 0;       // of the scenario's
+    QString scenarioFile;    // the scenario's script, if there is one
+    bool scenarioRunning = false;
+    int stepsDone = 0; // of the scenario's
     int steps = 0;
     std::optional<std::chrono::milliseconds> nextStepAt;
     QString nextStep; // the command, as the script gives it

@@ -6,6 +6,12 @@
 
 void ReceiverCheck::readerSet(const LineSettings& receiver) const
 {
+    if (const std::optional<QString> told = notice(receiver))
+        m_reporter.notice(QStringLiteral("Data transmission"), *told);
+}
+
+std::optional<QString> ReceiverCheck::notice(const LineSettings& receiver) const
+{
     QStringList differences;
     if (receiver.bitsPerSecond != m_sent.bitsPerSecond)
         differences.append(QStringLiteral("%1 bit/s").arg(receiver.bitsPerSecond));
@@ -14,10 +20,8 @@ void ReceiverCheck::readerSet(const LineSettings& receiver) const
                                ? QStringLiteral("2 stop bits")
                                : QStringLiteral("1 stop bit"));
     if (differences.isEmpty())
-        return;
-    m_reporter.notice(
-        QStringLiteral("Data transmission"),
-        QStringLiteral("the receiver on %1 set %2; the line sends %3: on a real "
-                       "line it would read garbage")
-            .arg(m_readerPath, differences.join(QLatin1String(" and ")), m_sent.text()));
+        return std::nullopt;
+    return QStringLiteral("the receiver on %1 set %2; the line sends %3: on a real line it would "
+                          "read garbage")
+        .arg(m_readerPath, differences.join(QLatin1String(" and ")), m_sent.text());
 }

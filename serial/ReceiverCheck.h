@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class ErrorReporter;
 
 // A pseudo-terminal carries the bytes whatever its reader has set, where a real line would not:
@@ -25,6 +27,8 @@ public:
     void lineSends(const LineSettings& settings) { m_sent = settings; }
     // The reader has come, or set its side anew.
     void readerSet(const LineSettings& receiver) const;
+    // What the operator is told about a reader set so; nothing when it hears what is sent.
+    std::optional<QString> notice(const LineSettings& receiver) const;
 
 private:
     ErrorReporter& m_reporter;

@@ -63,6 +63,11 @@ public:
 
     // The settings the reader has set, as last looked at; nothing while there is no reader.
     const std::optional<LineSettings>& receiver() const { return m_receiver; }
+    // The receiver check's notice on the reader's settings, while they are not what is sent.
+    std::optional<QString> receiverNotice() const
+    {
+        return m_receiver ? m_check.notice(*m_receiver) : std::nullopt;
+    }
 
 private:
     VirtualLine(Clock& clock, int master, QString path, std::unique_ptr<LinkClaim> claim,
