@@ -53,7 +53,7 @@ expect()
     { echo "FAIL: no completion registered for dryx-plc-test"; failures=$((failures + 1)); }
 
 # Every option, as offered where an option may come.
-all="--duration --headless --help --log --log-append --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h"
+all="--duration --headless --help --log --log-append --monitor --port --script --seed --set --settings --start --trace --version --virtual-port --virtual-port= --virtual-time --wine-com -V -h"
 expect "--headless --help" dryx-plc-test --he
 expect "--headless" dryx-plc-test --hea
 expect "--script --seed --set --settings --start" dryx-plc-test --s
