@@ -257,9 +257,17 @@ void Session::takeStep()
         queueNextStep();
 }
 
+std::optional<std::chrono::milliseconds> Session::nextTickIn() const
+{
+    const std::optional<std::chrono::milliseconds> due = m_timers.nextDue();
+    if (!due)
+        return std::nullopt;
+    return std::max(*due - m_timers.now(), std::chrono::milliseconds(0));
+}
+
 QString Session::armFault(const LineFault& fault)
 {
-    const QString armed = m_commands->arm(fault);
+    QString armed = m_commands->arm(fault);
     m_out << armed << Qt::endl; // as the command confirms it
     return armed;
 }
@@ -299,7 +307,7 @@ QList<RunDesk::ScenarioProblem> Session::openScenario(const QString& path)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {{0, QStringLiteral("cannot read %1: %2").arg(path, file.errorString())}};
     std::optional<ScenarioScript> script;
-    const QList<ScenarioProblem> problems =
+    QList<ScenarioProblem> problems =
         problemsOf(path, QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')), script);
     if (problems.isEmpty()) {
         m_script = std::move(script);
@@ -358,7 +366,7 @@ std::optional<QString> Session::openSetup(const QString& path)
     if (m_form->MSComm1.portOpen())
         return QStringLiteral("the run goes: a setup is read while stopped (press Stop first)");
     auto store = std::make_unique<IniFileSettingsStore>(path, QString());
-    if (const std::optional<QString> why = store->unavailable())
+    if (std::optional<QString> why = store->unavailable())
         return why;
     m_setup->replace(std::move(store));
     if (m_simulator->Form_Load())

@@ -84,6 +84,7 @@ public:
     void stopAndEnd();
 
     // The desk's side (the line window).
+    std::optional<std::chrono::milliseconds> nextTickIn() const override;
     QList<LineFaults::Armed> armedFaults() const override { return m_faults.armedFaults(); }
     QString armFault(const LineFault& fault) override;
     bool takeBackFault(quint64 id) override { return m_faults.takeBack(id); }

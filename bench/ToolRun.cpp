@@ -68,16 +68,23 @@ bool ToolRun::run(const QString& program, const QStringList& arguments, QString*
     int errors = -1;
     if (!spawn(program, arguments, &pid, &errors, why))
         return false;
-    // The tool names its line on standard error before it starts.
+    // The tool names its line on standard error before it starts (in the window, after what Qt
+    // may say first).
     QByteArray path;
-    char c;
-    while (::read(errors, &c, 1) == 1 && c != '\n')
-        standardError.append(c);
-    lineNamedAtMs = monotonicMs();
     const QByteArray prefix = "virtual serial line: ";
-    if (standardError.startsWith(prefix))
-        path = standardError.mid(prefix.size());
-    standardError.append('\n');
+    for (int lines = 0; path.isEmpty() && lines < 20; ++lines) {
+        QByteArray said;
+        char c;
+        bool more = false;
+        while ((more = ::read(errors, &c, 1) == 1) && c != '\n')
+            said.append(c);
+        if (said.startsWith(prefix))
+            path = said.mid(prefix.size());
+        standardError.append(said + '\n');
+        if (!more)
+            break;
+    }
+    lineNamedAtMs = monotonicMs();
     const int line = path.isEmpty() ? -1 : ::open(path.constData(), O_RDONLY | O_NOCTTY);
     if (line >= 0) {
         termios raw{};

@@ -22,6 +22,9 @@ public:
     };
 
     virtual RunStatus status() const = 0;
+    // How soon the run's timers next act (a tick or a scenario step); nothing when none will.
+    // A desk repaints away from that moment, so that no tick waits for it.
+    virtual std::optional<std::chrono::milliseconds> nextTickIn() const = 0;
 
     virtual QList<LineFaults::Armed> armedFaults() const = 0;
     // Arms `fault` as the `fault` command does; returns what the command confirms.

@@ -37,6 +37,8 @@ public:
 
     // Whole milliseconds on the clock.
     Ms now() const;
+    // The earliest moment a tick or step is due, if any is.
+    std::optional<Ms> nextDue() const { return m_schedule.nextDue(); }
     // The moment the tick (or step) being handled was due, if one is being handled.
     std::optional<Ms> tickDue() const { return m_schedule.dispatchDue(); }
 

@@ -11,9 +11,7 @@
 
 namespace
 {
-using namespace std::chrono_literals;
-constexpr auto syncEvery = 100ms;
-// Without an event loop to take them in, ticks are taken in once this many wait.
+// Ticks no one has asked for are taken in once this many wait.
 constexpr std::size_t heardAtMost = 4096;
 } // namespace
 
@@ -33,9 +31,6 @@ LineHistory::LineHistory(Simulator& simulator, int capacity, double charactersPe
       m_bytesPerMs(charactersPerSecond / 1000.0)
 {
     m_simulator.addObserver(this);
-    m_syncTimer.setInterval(syncEvery);
-    connect(&m_syncTimer, &QTimer::timeout, this, &LineHistory::sync);
-    m_syncTimer.start();
 }
 
 LineHistory::~LineHistory()

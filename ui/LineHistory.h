@@ -6,24 +6,25 @@
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QList>
-#include <QTimer>
 
 #include <deque>
+#include <vector>
 
 class Simulator;
 
 // The data strings that went out, newest last, as the line window lists them and draws them on
 // the wire. It hears every tick as the run's other observers do, but only keeps a copy of it
-// there (the tick's lines are shared, not copied byte by byte): the copies are taken in ten
-// times a second, off the line's path, into a table of at most `capacity` data strings, the
-// oldest going first. So a run of an hour holds as much memory as a run of a minute.
+// there (the tick's lines are shared, not copied byte by byte): the copies are taken in when
+// the window asks (sync()), off the line's path, into a table of at most `capacity` data
+// strings, the oldest going first. So a run of an hour holds as much memory as a run of a
+// minute.
 class LineHistory final : public QAbstractTableModel, private RunObserver
 {
     Q_OBJECT
 public:
     static constexpr int defaultCapacity = 1000;
     // Of a data string's bytes, at most this many are kept (one that never ends is cut short).
-    static constexpr qsizetype bytesKept = 16 * 1024;
+    static constexpr qsizetype bytesKept = qsizetype(16) * 1024;
 
     // One tick's part of a data string on the wire, in ms since Start, as the line carries it
     // at its rate after what went before (one left out: where it would have been).
@@ -61,7 +62,7 @@ public:
     LineHistory(const LineHistory&) = delete;
     LineHistory& operator=(const LineHistory&) = delete;
 
-    // Takes in what went out since the last time (the history's own timer does it too).
+    // Takes in what went out since the last time.
     void sync();
     const Entry& entry(int row) const { return m_entries[std::size_t(row)]; }
     int entryCount() const { return int(m_entries.size()); }
@@ -96,5 +97,4 @@ private:
     int m_run = 0;
     qint64 m_ended = 0;      // data strings ended so far
     double m_wireFreeMs = 0; // of the newest run
-    QTimer m_syncTimer;
 };

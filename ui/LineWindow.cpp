@@ -33,6 +33,11 @@ namespace
 {
 using namespace std::chrono_literals;
 constexpr auto refreshEvery = 100ms;
+constexpr auto takeInEvery = 1000ms; // while hidden: the history only
+// A repaint takes a millisecond or two on the line's thread: it keeps this far from the next
+// tick, so that no tick is handled late for it.
+constexpr auto clearOfTicks = 6ms;
+constexpr int postponedAtMost = 3;
 constexpr qint64 useOverMs = 10000; // the line's use is measured over the last 10 s
 const QString placeKey = QStringLiteral("LineWindow/geometry");
 
@@ -104,10 +109,20 @@ LineWindow::LineWindow(RunDesk& desk, LineHistory& history, QSettings& place, QW
          {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
 
-    m_refresh.setInterval(refreshEvery);
-    connect(&m_refresh, &QTimer::timeout, this, &LineWindow::refresh);
+    // The history is taken in while the window is hidden too, so that it stays bounded.
+    m_refresh.setInterval(takeInEvery);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            refreshClearOfTicks();
+        else
+            m_history.sync();
+    });
+    m_refreshLater.setSingleShot(true);
+    m_refreshLater.setTimerType(Qt::PreciseTimer);
+    connect(&m_refreshLater, &QTimer::timeout, this, &LineWindow::refreshClearOfTicks);
+    m_refresh.start();
 
-    resize(860, 660);
+    resize(860, 700);
     m_placed = restoreGeometry(m_place.value(placeKey).toByteArray());
 }
 
@@ -123,13 +138,11 @@ QWidget* LineWindow::createLineBox()
     m_line = valueLabel(box, QStringLiteral("lineName"));
     m_settings = valueLabel(box, QStringLiteral("lineSettings"));
     m_reader = valueLabel(box, QStringLiteral("lineReader"));
-    m_notice = valueLabel(box, QStringLiteral("receiverNotice"));
     m_state = valueLabel(box, QStringLiteral("runState"));
     auto* form = new QFormLayout(box);
     form->addRow(QStringLiteral("Line:"), m_line);
     form->addRow(QStringLiteral("Sends:"), m_settings);
     form->addRow(QStringLiteral("Reader:"), m_reader);
-    form->addRow(QString(), m_notice);
     form->addRow(QStringLiteral("Run:"), m_state);
     return box;
 }
@@ -163,8 +176,17 @@ QWidget* LineWindow::createWentOut()
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(LineHistory::Mark, QHeaderView::Stretch);
+    // Widths from the font, once: sized to their contents, the columns would be measured
+    // against every row each time one comes.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const QList<std::pair<int, QString>> widest{
+        {LineHistory::Number, QStringLiteral("00000")},
+        {LineHistory::Time, QStringLiteral("Since Start (s)")},
+        {LineHistory::Timer, QStringLiteral("Timer0")},
+        {LineHistory::DataSet, QStringLiteral("Data set")},
+        {LineHistory::Bytes, QStringLiteral("Bytes")}};
+    for (const auto& [column, text] : widest)
+        m_table->setColumnWidth(column, metrics.horizontalAdvance(text) + 16);
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const auto addView = [&](const QString& name, const QString& accessible) {
@@ -240,13 +262,14 @@ void LineWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     refresh();
-    m_refresh.start();
+    m_refresh.start(refreshEvery);
     m_table->scrollToBottom();
 }
 
 void LineWindow::hideEvent(QHideEvent* event)
 {
-    m_refresh.stop();
+    m_refresh.start(takeInEvery);
+    m_refreshLater.stop();
     keepPlace();
     QWidget::hideEvent(event);
 }
@@ -257,8 +280,21 @@ void LineWindow::keepPlace()
     m_place.sync();
 }
 
+void LineWindow::refreshClearOfTicks()
+{
+    const std::optional<std::chrono::milliseconds> next = m_desk.nextTickIn();
+    if (next && *next < clearOfTicks && m_postponed < postponedAtMost) {
+        ++m_postponed;
+        m_refreshLater.start(*next + 2ms); // just after it
+        return;
+    }
+    m_postponed = 0;
+    refresh();
+}
+
 void LineWindow::refresh()
 {
+    m_history.sync();
     const RunStatus status = m_desk.status();
     showLine(status);
     showCounts(status);
@@ -301,18 +337,19 @@ void LineWindow::showLine(const RunStatus& status)
     m_settings->setText(QStringLiteral("%1, %2 characters a second")
                             .arg(status.settings)
                             .arg(charactersPerSecond(status.settings), 0, 'f', 0));
+    QString reader;
     if (!status.readerPresent)
-        m_reader->setText(QStringLiteral("not seen on a serial device"));
+        reader = QStringLiteral("not seen on a serial device");
     else if (*status.readerPresent)
-        m_reader->setText(QStringLiteral("a reader has the line open") +
-                          (status.receiver.isEmpty()
-                               ? QString()
-                               : QStringLiteral(" and set ") + status.receiver));
+        reader =
+            QStringLiteral("a reader has the line open") +
+            (status.receiver.isEmpty() ? QString() : QStringLiteral(" and set ") + status.receiver);
     else
-        m_reader->setText(QStringLiteral("no reader has the line open: what is sent is lost, as on "
-                                         "a wire"));
-    m_notice->setText(status.receiverNotice);
-    m_notice->setVisible(!status.receiverNotice.isEmpty());
+        reader = QStringLiteral("no reader has the line open: what is sent is lost, as on a wire");
+    // The receiver check's notice, for as long as the reader is set so.
+    if (!status.receiverNotice.isEmpty())
+        reader += QStringLiteral("\nNotice: ") + status.receiverNotice;
+    m_reader->setText(reader);
 
     // Since when, on the clock of the wall: the tool's clock counts from start-up.
     const QDateTime since =

@@ -22,8 +22,9 @@ struct RunStatus;
 
 // The second window, beside the form: the line and what goes on it, live, and the rig's
 // controls of a desk (faults, scenario, record). It reads the run ten times a second while it
-// is shown, from the desk's status and the bounded history: nothing of it sits on the line's
-// path. It keeps its place and size in `place` (the tool's own settings, never DRYX's setup).
+// is shown, from the desk's status and the bounded history, each time clear of the timers'
+// next tick: nothing of it sits on the line's path, nor holds up a tick. It keeps its place and
+// size in `place` (the tool's own settings, never DRYX's setup).
 class LineWindow : public QWidget
 {
     Q_OBJECT
@@ -38,7 +39,7 @@ public:
     void open(const QWidget* beside = nullptr);
     // The line as the window names it, e.g. "virtual line /dev/pts/3, link /tmp/dryx-line".
     static QString lineName(const RunStatus& status);
-    // Reads the run anew, as the window's timer does.
+    // Reads the run anew, as the window's timer does (away from the ticks).
     void refresh();
 
 protected:
@@ -54,16 +55,18 @@ private:
     void showWire(const RunStatus& status);
     void showSelected();
     void keepPlace();
+    void refreshClearOfTicks();
 
     RunDesk& m_desk;
     LineHistory& m_history;
     QSettings& m_place;
     QTimer m_refresh;
+    QTimer m_refreshLater; // a refresh put off until a tick due now has gone
+    int m_postponed = 0;
 
     QLabel* m_line = nullptr;
     QLabel* m_settings = nullptr;
     QLabel* m_reader = nullptr;
-    QLabel* m_notice = nullptr;
     QLabel* m_state = nullptr;
     QLabel* m_sent = nullptr;
     QLabel* m_leftOut = nullptr;

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QFont>
+#include <QList>
+#include <QPixmap>
+#include <QRectF>
 #include <QWidget>
+
+class QPainter;
 
 class LineHistory;
 
@@ -24,6 +30,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The bars of one picture, by their look.
+    struct Bars {
+        QList<QRectF> firstPages;
+        QList<QRectF> laterPages;
+        QList<QRectF> leftOut;
+        QList<QRectF> broken; // drawn over, hatched
+        void add(const QRectF& bar, qsizetype page, bool sent, bool broken);
+        void draw(QPainter& painter, const QPalette& colours) const;
+    };
+
+    QFont smallFont() const;
+    const QPixmap& legend();
+
     const LineHistory& m_history;
     double m_nowMs = 0;
+    QPixmap m_legend;
+    qint64 m_legendPalette = 0;
+    QFont m_legendFont;
 };
