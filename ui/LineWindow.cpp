@@ -41,15 +41,6 @@ constexpr int postponedAtMost = 3;
 constexpr qint64 useOverMs = 10000; // the line's use is measured over the last 10 s
 const QString placeKey = QStringLiteral("LineWindow/geometry");
 
-QLabel* valueLabel(QWidget* parent, const QString& name)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setWordWrap(true);
-    return label;
-}
-
 QString duration(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
@@ -85,8 +76,18 @@ LineWindow::LineWindow(RunDesk& desk, LineHistory& history, QSettings& place, QW
     m_record = new RecordPanel(desk, this);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(createLineBox(), 3);
-    top->addWidget(createCountsBox(), 2);
+    top->addWidget(factsBox(QStringLiteral("The line"), {{QStringLiteral("Line:"), &m_line},
+                                                         {QStringLiteral("Sends:"), &m_settings},
+                                                         {QStringLiteral("Reader:"), &m_reader},
+                                                         {QStringLiteral("Run:"), &m_state}}),
+                   3);
+    top->addWidget(
+        factsBox(QStringLiteral("Counts"), {{QStringLiteral("Data strings sent:"), &m_sent},
+                                            {QStringLiteral("Left out:"), &m_leftOut},
+                                            {QStringLiteral("Bytes on the line:"), &m_bytes},
+                                            {QStringLiteral("Line in use:"), &m_use},
+                                            {QStringLiteral("Errors reported:"), &m_errors}}),
+        2);
     auto* wireBox = new QGroupBox(
         QStringLiteral("The wire, the last %1 s").arg(WireStrip::spanMs / 1000), this);
     m_wire = new WireStrip(history, wireBox);
@@ -132,35 +133,18 @@ LineWindow::~LineWindow()
         keepPlace();
 }
 
-QWidget* LineWindow::createLineBox()
+// A box of facts, a row each: its caption, and the label that shows it (kept in `*label`).
+QWidget* LineWindow::factsBox(const QString& title, const QList<std::pair<QString, QLabel**>>& rows)
 {
-    auto* box = new QGroupBox(QStringLiteral("The line"), this);
-    m_line = valueLabel(box, QStringLiteral("lineName"));
-    m_settings = valueLabel(box, QStringLiteral("lineSettings"));
-    m_reader = valueLabel(box, QStringLiteral("lineReader"));
-    m_state = valueLabel(box, QStringLiteral("runState"));
+    auto* box = new QGroupBox(title, this);
     auto* form = new QFormLayout(box);
-    form->addRow(QStringLiteral("Line:"), m_line);
-    form->addRow(QStringLiteral("Sends:"), m_settings);
-    form->addRow(QStringLiteral("Reader:"), m_reader);
-    form->addRow(QStringLiteral("Run:"), m_state);
-    return box;
-}
-
-QWidget* LineWindow::createCountsBox()
-{
-    auto* box = new QGroupBox(QStringLiteral("Counts"), this);
-    m_sent = valueLabel(box, QStringLiteral("sentCount"));
-    m_leftOut = valueLabel(box, QStringLiteral("leftOutCount"));
-    m_bytes = valueLabel(box, QStringLiteral("byteCount"));
-    m_use = valueLabel(box, QStringLiteral("lineUse"));
-    m_errors = valueLabel(box, QStringLiteral("errorCount"));
-    auto* form = new QFormLayout(box);
-    form->addRow(QStringLiteral("Data strings sent:"), m_sent);
-    form->addRow(QStringLiteral("Left out:"), m_leftOut);
-    form->addRow(QStringLiteral("Bytes on the line:"), m_bytes);
-    form->addRow(QStringLiteral("Line in use:"), m_use);
-    form->addRow(QStringLiteral("Errors reported:"), m_errors);
+    for (const auto& [caption, label] : rows) {
+        *label = new QLabel(box);
+        (*label)->setAccessibleName(caption);
+        (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        (*label)->setWordWrap(true);
+        form->addRow(caption, *label);
+    }
     return box;
 }
 

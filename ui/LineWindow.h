@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
 #include <deque>
 #include <optional>
+#include <utility>
 
 class FaultsPanel;
 class LineHistory;
@@ -47,8 +50,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    QWidget* createLineBox();
-    QWidget* createCountsBox();
+    QWidget* factsBox(const QString& title, const QList<std::pair<QString, QLabel**>>& rows);
     QWidget* createWentOut();
     void showLine(const RunStatus& status);
     void showCounts(const RunStatus& status);
