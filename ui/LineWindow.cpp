@@ -71,10 +71,7 @@ LineWindow::LineWindow(RunDesk& desk, LineHistory& history, QSettings& place, QW
     setObjectName(QStringLiteral("LineWindow"));
     setWindowTitle(QString::fromUtf8(caption));
 
-    m_faults = new FaultsPanel(desk, this);
-    m_scenario = new ScenarioPanel(desk, this);
-    m_record = new RecordPanel(desk, this);
-
+    // Made in the order they stand, top to bottom: so goes the Tab key.
     auto* top = new QHBoxLayout;
     top->addWidget(factsBox(QStringLiteral("The line"), {{QStringLiteral("Line:"), &m_line},
                                                          {QStringLiteral("Sends:"), &m_settings},
@@ -92,7 +89,11 @@ LineWindow::LineWindow(RunDesk& desk, LineHistory& history, QSettings& place, QW
         QStringLiteral("The wire, the last %1 s").arg(WireStrip::spanMs / 1000), this);
     m_wire = new WireStrip(history, wireBox);
     (new QVBoxLayout(wireBox))->addWidget(m_wire);
+    QWidget* wentOut = createWentOut();
     m_desks = new QTabWidget(this);
+    m_faults = new FaultsPanel(desk, m_desks);
+    m_scenario = new ScenarioPanel(desk, m_desks);
+    m_record = new RecordPanel(desk, m_desks);
     m_desks->setObjectName(QStringLiteral("desks"));
     m_desks->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     m_desks->addTab(m_faults, QStringLiteral("Fa&ults"));
@@ -102,7 +103,7 @@ LineWindow::LineWindow(RunDesk& desk, LineHistory& history, QSettings& place, QW
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(wireBox);
-    layout->addWidget(createWentOut(), 1);
+    layout->addWidget(wentOut, 1);
     layout->addWidget(m_desks);
 
     // Escape closes this window (the form stays); Ctrl+W as well.
