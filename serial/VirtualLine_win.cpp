@@ -25,3 +25,8 @@ QString VirtualLine::describe(qint16 port) const
 {
     return QStringLiteral("Com Port %1 (virtual line)").arg(port);
 }
+
+bool VirtualLine::readerPresent() const
+{
+    return false;
+}

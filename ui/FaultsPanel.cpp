@@ -17,7 +17,7 @@ namespace
 {
 constexpr int idRole = Qt::UserRole;
 constexpr int argumentRole = Qt::UserRole + 1;
-constexpr int meaningRole = Qt::UserRole + 2;
+constexpr int nameRole = Qt::UserRole + 2;
 } // namespace
 
 FaultsPanel::FaultsPanel(RunDesk& desk, QWidget* parent) : QWidget(parent), m_desk(desk)
@@ -25,10 +25,12 @@ FaultsPanel::FaultsPanel(RunDesk& desk, QWidget* parent) : QWidget(parent), m_de
     setObjectName(QStringLiteral("faults"));
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("faultKind"));
+    // Each kind as help lists it: "garble K: one byte of line K is changed".
     for (const LineFault::KindEntry& kind : LineFault::kinds()) {
-        m_kind->addItem(kind.name);
+        m_kind->addItem(QStringLiteral("%1: %2").arg(
+            (kind.name + QLatin1Char(' ') + kind.argument).trimmed(), kind.meaning));
         m_kind->setItemData(m_kind->count() - 1, kind.argument, argumentRole);
-        m_kind->setItemData(m_kind->count() - 1, kind.meaning, meaningRole);
+        m_kind->setItemData(m_kind->count() - 1, kind.name, nameRole);
     }
     m_argument = new QLineEdit(this);
     m_argument->setObjectName(QStringLiteral("faultArgument"));
@@ -38,8 +40,6 @@ FaultsPanel::FaultsPanel(RunDesk& desk, QWidget* parent) : QWidget(parent), m_de
     m_count->setSuffix(QStringLiteral(" data string(s)"));
     auto* armButton = new QPushButton(QStringLiteral("&Arm"), this);
     armButton->setObjectName(QStringLiteral("armFault"));
-    m_meaning = new QLabel(this);
-    m_meaning->setWordWrap(true);
     m_said = new QLabel(this);
     m_said->setObjectName(QStringLiteral("faultSaid"));
     m_said->setWordWrap(true);
@@ -56,14 +56,15 @@ FaultsPanel::FaultsPanel(RunDesk& desk, QWidget* parent) : QWidget(parent), m_de
     auto* kindLabel = new QLabel(QStringLiteral("&Kind:"), this);
     kindLabel->setBuddy(m_kind);
     form->addRow(kindLabel, m_kind);
-    form->addRow(QString(), m_meaning);
     auto* argumentLabel = new QLabel(QStringLiteral("Ar&gument:"), this);
     argumentLabel->setBuddy(m_argument);
     form->addRow(argumentLabel, m_argument);
     auto* countLabel = new QLabel(QStringLiteral("&For the next:"), this);
     countLabel->setBuddy(m_count);
-    form->addRow(countLabel, m_count);
-    form->addRow(QString(), armButton);
+    auto* count = new QHBoxLayout;
+    count->addWidget(m_count, 1);
+    count->addWidget(armButton);
+    form->addRow(countLabel, count);
     auto* making = new QVBoxLayout;
     making->addLayout(form);
     making->addWidget(m_said);
@@ -92,7 +93,6 @@ void FaultsPanel::kindChosen()
     const QString argument = m_kind->currentData(argumentRole).toString();
     m_argument->setEnabled(!argument.isEmpty());
     m_argument->setPlaceholderText(argument.isEmpty() ? QStringLiteral("(takes none)") : argument);
-    m_meaning->setText(m_kind->currentData(meaningRole).toString());
 }
 
 // The fault is read as the command reads it, so that the desk arms the very fault `fault`
@@ -101,7 +101,7 @@ void FaultsPanel::arm()
 {
     const QString argument = m_kind->currentData(argumentRole).toString();
     const bool takesText = argument == QLatin1String("TEXT");
-    QString words = m_kind->currentText();
+    QString words = m_kind->currentData(nameRole).toString();
     if (takesText)
         words += QStringLiteral(" \"\"");
     else if (!argument.isEmpty())

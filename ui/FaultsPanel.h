@@ -30,7 +30,6 @@ private:
     QComboBox* m_kind = nullptr;
     QLineEdit* m_argument = nullptr;
     QSpinBox* m_count = nullptr;
-    QLabel* m_meaning = nullptr;
     QLabel* m_said = nullptr;
     QListWidget* m_armed = nullptr;
     QPushButton* m_takeBack = nullptr;

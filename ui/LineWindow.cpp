@@ -55,12 +55,12 @@ QString duration(qint64 ms)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'));
 }
 
-double charactersPerSecond(const QString& settings)
+LineSettings settingsOf(const QString& text)
 {
     try {
-        return LineSettings::parse(settings).charactersPerSecond();
+        return LineSettings::parse(text);
     } catch (const SimulatorError&) {
-        return LineSettings{}.charactersPerSecond();
+        return {};
     }
 }
 } // namespace
@@ -165,7 +165,7 @@ QWidget* LineWindow::createWentOut()
     // against every row each time one comes.
     const QFontMetrics metrics = m_table->fontMetrics();
     const QList<std::pair<int, QString>> widest{
-        {LineHistory::Number, QStringLiteral("00000")},
+        {LineHistory::Number, QStringLiteral("0000")},
         {LineHistory::Time, QStringLiteral("Since Start (s)")},
         {LineHistory::Timer, QStringLiteral("Timer0")},
         {LineHistory::DataSet, QStringLiteral("Data set")},
@@ -208,7 +208,7 @@ QWidget* LineWindow::createWentOut()
     auto* splitter = new QSplitter(Qt::Horizontal, box);
     splitter->addWidget(m_table);
     splitter->addWidget(whole);
-    splitter->setSizes({500, 400});
+    splitter->setSizes({560, 340});
     (new QVBoxLayout(box))->addWidget(splitter);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -217,13 +217,11 @@ QWidget* LineWindow::createWentOut()
     connect(&m_history, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
         const QScrollBar* bar = m_table->verticalScrollBar();
         const QModelIndexList chosen = m_table->selectionModel()->selectedRows();
-        m_table->setProperty(
-            "followNewest",
-            bar->value() >= bar->maximum() - 1 &&
-                (chosen.isEmpty() || chosen.first().row() == m_history.rowCount() - 1));
+        m_followNewest = bar->value() >= bar->maximum() - 1 &&
+                         (chosen.isEmpty() || chosen.first().row() == m_history.rowCount() - 1);
     });
     connect(&m_history, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_table->property("followNewest").toBool())
+        if (m_followNewest)
             m_table->scrollToBottom();
     });
     return box;
@@ -236,7 +234,7 @@ void LineWindow::open(const QWidget* beside)
         const QRect screen = beside->screen()->availableGeometry();
         const QRect form = beside->frameGeometry();
         move(std::max(screen.left(), std::min(form.right() + 8, screen.right() - width())),
-             std::max(screen.top(), form.top()));
+             std::max(screen.top(), std::min(form.top(), screen.bottom() - height())));
     }
     show();
     raise();
@@ -321,7 +319,7 @@ void LineWindow::showLine(const RunStatus& status)
     m_line->setText(lineName(status));
     m_settings->setText(QStringLiteral("%1, %2 characters a second")
                             .arg(status.settings)
-                            .arg(charactersPerSecond(status.settings), 0, 'f', 0));
+                            .arg(settingsOf(status.settings).charactersPerSecond(), 0, 'f', 0));
     QString reader;
     if (!status.readerPresent)
         reader = QStringLiteral("not seen on a serial device");
@@ -366,11 +364,12 @@ void LineWindow::showCounts(const RunStatus& status)
         m_use->setText(QStringLiteral("(measuring)"));
         return;
     }
-    const double carried = charactersPerSecond(status.settings) * double(now - first.atMs) / 1000.0;
+    const LineSettings line = settingsOf(status.settings);
+    const double carried = line.charactersPerSecond() * double(now - first.atMs) / 1000.0;
     m_use->setText(
-        QStringLiteral("%1 % of what %2 carries, over the last %3 s")
+        QStringLiteral("%1 % of %2 baud (last %3 s)")
             .arg(100.0 * double(status.bytesOnTheLine - first.bytes) / carried, 0, 'f', 1)
-            .arg(status.settings)
+            .arg(line.bitsPerSecond)
             .arg((now - first.atMs + 500) / 1000));
 }
 

@@ -93,5 +93,6 @@ private:
     std::deque<Sample> m_samples;
     std::optional<qint64> m_runStartMs; // the Start of the run under way, on the tool's clock
     bool m_placed = false;              // a place was kept, or the window has been shown
+    bool m_followNewest = true;         // the list keeps its newest row in sight
     QString m_shown;                    // which data string is shown whole, and how much of it
 };

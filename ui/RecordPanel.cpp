@@ -61,8 +61,8 @@ void RecordPanel::refresh()
 {
     const QString file = m_desk.recordFile();
     QString state = file.isEmpty() ? QStringLiteral("Not recording.")
-                                   : QStringLiteral("Recording to %1, from the data string that "
-                                                    "began after Save, as --log writes it.")
+                                   : QStringLiteral("Recording to %1: what --log writes, from "
+                                                    "the first data string begun after Save.")
                                          .arg(file);
     if (!m_refusal.isEmpty())
         state = QStringLiteral("Not recorded: %1. %2").arg(m_refusal, state);
