@@ -34,9 +34,10 @@ namespace
 using namespace std::chrono_literals;
 constexpr auto refreshEvery = 100ms;
 constexpr auto takeInEvery = 1000ms; // while hidden: the history only
-// A repaint takes a millisecond or two on the line's thread: it keeps this far from the next
-// tick, so that no tick is handled late for it.
-constexpr auto clearOfTicks = 6ms;
+// A refresh is painted on the line's thread about 5 ms later (Qt gathers the updates of a
+// window that long), and painting takes a millisecond or two: a refresh keeps this far from the
+// timers' next tick, so that no tick is handled late for it.
+constexpr auto clearOfTicks = 20ms;
 constexpr int postponedAtMost = 3;
 constexpr qint64 useOverMs = 10000; // the line's use is measured over the last 10 s
 const QString placeKey = QStringLiteral("LineWindow/geometry");
