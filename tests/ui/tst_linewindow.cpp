@@ -211,7 +211,7 @@ void LineWindowTest::deskRecordBeginsWithTheNextDataString()
     rig.clock.advanceTo(1505ms);
     const QString path = m_dir.filePath(QStringLiteral("desk.log"));
     {
-        DeskRecord record(path, 7, 1, true); // the one at 1000 has ended
+        DeskRecord record(path, 7, 1, true, rig.reporter); // the one at 1000 has ended
         rig.simulator.addObserver(&record);
         rig.clock.advanceTo(2100ms);
         rig.simulator.removeObserver(&record);
