@@ -18,6 +18,18 @@
 
 namespace
 {
+// Whether a user who is neither the owner nor of its group can reach the folder: every folder on
+// its path lets others search it.
+bool othersCanEnter(const QString& path)
+{
+    for (QDir dir(path);; dir.cdUp()) {
+        if (!QFileInfo(dir.path()).permission(QFileDevice::ExeOther))
+            return false;
+        if (dir.isRoot())
+            return true;
+    }
+}
+
 // The forms of a whole data string of the test setup: the first data set with its two alarm
 // lines, and the second.
 QByteArray firstDataSet()
@@ -654,9 +666,17 @@ private slots:
         QVERIFY(QFile::setPermissions(
             dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                             QFileDevice::ReadOther | QFileDevice::ExeOther));
+        if (!othersCanEnter(dir.path()))
+            QSKIP(qPrintable(QStringLiteral("nobody cannot enter the temporary folder %1 (set "
+                                            "TMPDIR to a folder others may search)")
+                                 .arg(dir.path())));
+        // The build folder may lie where only root may go (a clone in /root or in a mktemp -d
+        // folder): nobody runs a copy (linked against the system's Qt, it runs from anywhere).
+        Tool tool;
+        tool.executable = dir.filePath(QStringLiteral("dryx-plc-test"));
+        QVERIFY(QFile::copy(program, tool.executable));
         const uid_t uid = nobody->pw_uid;
         const gid_t gid = nobody->pw_gid;
-        Tool tool;
         tool.process.setChildProcessModifier([uid, gid] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
                 ::_exit(99);

@@ -82,6 +82,7 @@ struct Tool {
     QProcess process;
     QByteArray out;
     QByteArray err;
+    QString executable = program;
 
     // Headless unless told otherwise; the window on Qt's offscreen platform.
     void start(const QStringList& arguments, bool headless = true)
@@ -91,7 +92,7 @@ struct Tool {
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             process.setProcessEnvironment(environment);
         }
-        process.setProgram(program);
+        process.setProgram(executable);
         process.setArguments(
             (headless ? QStringList{QStringLiteral("--headless")} : QStringList{}) + arguments);
         process.start();
