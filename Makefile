@@ -2,18 +2,33 @@
 # Debian package. Missing Debian packages are installed first, with apt-get (as root, or
 # through sudo).
 
-BUILD_DIR ?= build
-PACKAGE_DIR ?= build-package
+# Every configuration (its folder, build type, flags) is a preset in CMakePresets.json; the
+# recipes here install what each needs and call cmake, ctest and cpack on those presets.
+BUILD_DIR := build
+PACKAGE_DIR := build-package
+SANITIZE_DIR := build-sanitize
+FUZZ_DIR := build-fuzz
+LINT_DIR := build-lint
 VERSION := $(shell sed -n 's/^project.dryx-plc-test VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB := $(PACKAGE_DIR)/dryx-plc-test_$(VERSION)_amd64.deb
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
+# The virtual line's link for `make run` (another one: make run LINK=/tmp/my-line).
+LINK ?= /tmp/dryx-line
 
-# What building, testing and looking at the tool need from Debian.
+# What building and running the program need from Debian (`make run`): the compiler, Qt and the
+# window's fonts.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
-            libxkbcommon-dev xvfb xauth xdotool imagemagick x11-utils \
-            fonts-liberation fonts-dejavu-core fonts-lato python3 \
-            dpkg-dev file man-db groff-base desktop-file-utils bash-completion
+            libxkbcommon-dev fonts-liberation fonts-dejavu-core fonts-lato
+
+# What the tests and the pictures need besides (`make test`, `make screenshot`): a virtual
+# display and its tools, the packaging tools and lintian, the manual page's and desktop entry's
+# checkers.
+TEST_PACKAGES := xvfb xauth xdotool imagemagick x11-utils python3 dpkg-dev file man-db \
+                 groff-base desktop-file-utils bash-completion lintian
+
+# What `make package` needs besides (dpkg-shlibdeps), and `make package-test` (file, lintian).
+PACKAGE_PACKAGES := dpkg-dev file lintian
 
 # What `make wine-test` needs besides: Wine (the wine package for `wine` on the PATH, wine64 for
 # the 64-bit loader; no wine32, which would need the i386 architecture) and a C cross-compiler.
@@ -24,14 +39,13 @@ NET_PACKAGES := ser2net python3-serial
 
 # Fuzzing: clang with libFuzzer (its runtime is in libclang-rt-14-dev on Debian 12).
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_PARALLEL ?= 1
-FUZZ_TARGETS := fuzz_conversions fuzz_entrychecks fuzz_inireader fuzz_commands
+# The fuzz targets (the fuzz preset builds them): one a dictionary in tests/fuzz.
+FUZZ_TARGETS := $(sort $(basename $(notdir $(wildcard tests/fuzz/fuzz_*.dict))))
 
 # Static checks: clang-tidy with run-clang-tidy (both in the clang-tidy package on Debian 12).
 LINT_PACKAGES := clang-tidy
-LINT_DIR ?= build-lint
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -46,26 +60,29 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-.PHONY: all deps build program test test-stress sanitize lint wine-test net-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
+.PHONY: all deps test-deps build program test test-stress sanitize lint wine-test net-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
 
 deps:
 	$(call install-missing,$(PACKAGES))
 
-build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+test-deps: deps
+	$(call install-missing,$(TEST_PACKAGES))
 
-# The program alone, in the same build folder: a fresh one is set up without the tests and the
-# bench; one that has them keeps them (only the program is built here all the same).
+# The program, the tests and the bench.
+build: test-deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+
+# The program alone, in the same build folder: a new folder is set up without the tests and the
+# bench (BUILD_TESTING is off by default); one that has them keeps them.
 program: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    $(if $(wildcard $(BUILD_DIR)/CMakeCache.txt),,-DBUILD_TESTING=OFF)
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target dryx-plc-test
+	cmake --preset program
+	cmake --build --preset program -j $(JOBS)
 
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	ctest --preset dev -j $(JOBS)
 
 # The whole suite 10 times in a row under two busy loops, as on a loaded CI machine
 # (RUNS=N and HOGS=N change the figures).
@@ -74,35 +91,22 @@ test-stress: build
 
 # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in one
 # build of its own: any finding fails it. Qt's own leaks at exit are listed in the suppressions.
-SANITIZE_DIR ?= build-sanitize
-sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug \
-	    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
-	cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
-	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
-	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
-	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	    ctest --output-on-failure -j $(JOBS)
+sanitize: test-deps
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
 
-# clang-tidy over the project's own sources with the checks of .clang-tidy; any finding fails it.
-# The compile commands come from a build folder of its own in which only moc runs: clang-tidy
-# needs the generated moc files, not objects. CMake makes each _autogen target wait for the
-# libraries its target links; that is switched off after project() (CMake sets it there), so
-# the global autogen target builds nothing else. The build folders' moc sources are not checked,
-# nor (HeaderFilterRegex) Qt's headers. clang-tidy's count of the warnings it generated, nearly
-# all in Qt's headers and not shown, is left out of the output.
+# clang-tidy with the checks of .clang-tidy over every source file the build compiles (the
+# program, the tests, the bench, the packaging tools): any finding fails it. The lint preset's
+# folder has the compile commands and, built alone, the moc output clang-tidy needs; that
+# folder's own generated sources are not checked, nor (HeaderFilterRegex) Qt's headers.
+# clang-tidy's count of the warnings it generated, nearly all in Qt's headers and not shown, is
+# left out of the output.
 lint: deps
 	$(call install-missing,$(LINT_PACKAGES))
-	@mkdir -p $(LINT_DIR)
-	@echo 'set(CMAKE_AUTOGEN_ORIGIN_DEPENDS OFF)' > $(LINT_DIR)/autogen-alone.cmake
-	cmake -S . -B $(LINT_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
-	    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCMAKE_GLOBAL_AUTOGEN_TARGET=ON \
-	    -DCMAKE_PROJECT_INCLUDE=$(abspath $(LINT_DIR))/autogen-alone.cmake
-	cmake --build $(LINT_DIR) -j $(JOBS) --target autogen
-	@{ run-clang-tidy -p $(LINT_DIR) -j $(JOBS) -quiet \
-	    '^$(CURDIR)/(core|serial|ui|app|tests|bench|packaging)/.*\.cpp$$' 2>&1; \
+	cmake --preset lint
+	cmake --build --preset lint -j $(JOBS)
+	@{ run-clang-tidy -p $(LINT_DIR) -j $(JOBS) -quiet '^(?!$(CURDIR)/$(LINT_DIR)/)' 2>&1; \
 	    echo $$? > $(LINT_DIR)/clang-tidy.status; } | \
 	    grep --line-buffered -Ev '^[0-9]+ warnings? generated\.$$'; \
 	status=$$(cat $(LINT_DIR)/clang-tidy.status); \
@@ -125,20 +129,22 @@ net-test: program
 # Without one: headless, started, tracing every tick; Ctrl-C stops the run and ends it.
 run: program
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	    $(PROGRAM) --settings examples/setup.ini --virtual-port=/tmp/dryx-line; \
+	    $(PROGRAM) --settings examples/setup.ini --virtual-port=$(LINK); \
 	else \
-	    $(PROGRAM) --headless --settings examples/setup.ini --virtual-port=/tmp/dryx-line --start --trace; \
+	    $(PROGRAM) --headless --settings examples/setup.ini --virtual-port=$(LINK) --start --trace; \
 	fi
 
 # The Debian package, a release build without the tests in a folder of its own:
 # $(DEB).
 package: deps
-	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-	cmake --build $(PACKAGE_DIR) -j $(JOBS)
-	cd $(PACKAGE_DIR) && cpack -G DEB
+	$(call install-missing,$(PACKAGE_PACKAGES))
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cpack --preset package
 	@echo "Package: $(DEB)"
 
-# The package's contents, control fields and the program run from an extracted copy.
+# The package's contents, control fields and the program run from an extracted copy; lintian's
+# errors and warnings fail it.
 package-test: package
 	packaging/tests/check-package.sh $(DEB) $(VERSION)
 
@@ -164,9 +170,8 @@ fuzz-deps:
 
 # The fuzz targets with libFuzzer and the address and undefined behaviour sanitizers.
 fuzz-build: deps fuzz-deps
-	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	    -DDRYX_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
 
 # Each target for FUZZ_SECONDS, from its committed corpus (tests/fuzz/corpus/<target>; `make
 # test` replays it). New inputs go to $(FUZZ_DIR)/corpus/<target>, crashes and broken properties
@@ -197,7 +202,7 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(PACKAGE_DIR) $(FUZZ_DIR) $(LINT_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(PACKAGE_DIR) $(FUZZ_DIR) $(LINT_DIR)
 
 # ---- Windows: the program for 64-bit Windows, cross-built here with MinGW-w64 and a Qt kit for
 # it, tested under Wine (README, "On Windows"). The kit is QT_MINGW (a folder), else the archive
