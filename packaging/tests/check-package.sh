@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Checks a built Debian package of the tool: its control fields, the exact files in it, and the
-# program run from an extracted copy.
+# Checks a built Debian package of the tool: its control fields, the exact files in it, lintian,
+# and the program run from an extracted copy.
 #   check-package.sh DEB VERSION
 set -u
 deb=${1:?usage: check-package.sh DEB VERSION}
@@ -51,6 +51,8 @@ drwxr-xr-x root/root ./usr/share/bash-completion/completions/
 -rw-r--r-- root/root ./usr/share/bash-completion/completions/dryx-plc-test
 drwxr-xr-x root/root ./usr/share/doc/
 drwxr-xr-x root/root ./usr/share/doc/dryx-plc-test/
+-rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/copyright
 drwxr-xr-x root/root ./usr/share/doc/dryx-plc-test/examples/
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/setup.ini
 -rw-r--r-- root/root ./usr/share/doc/dryx-plc-test/examples/two-pages.ini
@@ -69,6 +71,10 @@ drwxr-xr-x root/root ./usr/share/man/
 drwxr-xr-x root/root ./usr/share/man/man1/
 -rw-r--r-- root/root ./usr/share/man/man1/dryx-plc-test.1.gz"
 check "contents" "$(sort <<<"$listing")" "$(sort <<<"$wanted")"
+
+# Debian's policy checks: no error, no warning (lintian's note that it runs as root aside).
+check "lintian errors and warnings" \
+    "$(lintian "$deb" 2>&1 | grep -v '^running with root privileges' | grep -E '^[EW]: ')" ""
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
