@@ -16,9 +16,9 @@ PROGRAM := $(BUILD_DIR)/app/dryx-plc-test
 # The virtual line's link for `make run` (another one: make run LINK=/tmp/my-line).
 LINK ?= /tmp/dryx-line
 
-# What building and running the program need from Debian (`make run`): the compiler, Qt and the
-# window's fonts.
-PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
+# What building and running the program need from Debian (`make run`): the compiler, CMake and
+# Ninja, Qt and the window's fonts.
+PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
             libxkbcommon-dev fonts-liberation fonts-dejavu-core fonts-lato
 
 # What the tests and the pictures need besides (`make test`, `make screenshot`): a virtual
@@ -60,6 +60,16 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
+# Sets up the folder $(2) with the preset $(1). A folder that CMake's Makefile generator set up
+# (before the presets chose Ninja) is set up anew: its cache goes, the build starts over.
+define configure
+@if [ -f $(2)/CMakeCache.txt ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' $(2)/CMakeCache.txt; then \
+    echo "$(2) was set up for another generator: setting it up anew"; \
+    rm -rf $(2)/CMakeCache.txt $(2)/CMakeFiles; \
+fi
+cmake --preset $(1)
+endef
+
 .PHONY: all deps test-deps build program test test-stress sanitize lint wine-test net-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
 
 all: build
@@ -72,13 +82,13 @@ test-deps: deps
 
 # The program, the tests and the bench.
 build: test-deps
-	cmake --preset dev
+	$(call configure,dev,$(BUILD_DIR))
 	cmake --build --preset dev -j $(JOBS)
 
 # The program alone, in the same build folder: a new folder is set up without the tests and the
 # bench (BUILD_TESTING is off by default); one that has them keeps them.
 program: deps
-	cmake --preset program
+	$(call configure,program,$(BUILD_DIR))
 	cmake --build --preset program -j $(JOBS)
 
 test: build
@@ -92,19 +102,20 @@ test-stress: build
 # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in one
 # build of its own: any finding fails it. Qt's own leaks at exit are listed in the suppressions.
 sanitize: test-deps
-	cmake --preset sanitize
+	$(call configure,sanitize,$(SANITIZE_DIR))
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 
 # clang-tidy with the checks of .clang-tidy over every source file the build compiles (the
 # program, the tests, the bench, the packaging tools): any finding fails it. The lint preset's
-# folder has the compile commands and, built alone, the moc output clang-tidy needs; that
-# folder's own generated sources are not checked, nor (HeaderFilterRegex) Qt's headers.
+# folder has the compile commands and the moc output clang-tidy needs (the autogen target, which
+# builds nothing else); that folder's own generated sources are not checked, nor
+# (HeaderFilterRegex) Qt's headers.
 # clang-tidy's count of the warnings it generated, nearly all in Qt's headers and not shown, is
 # left out of the output.
 lint: deps
 	$(call install-missing,$(LINT_PACKAGES))
-	cmake --preset lint
+	$(call configure,lint,$(LINT_DIR))
 	cmake --build --preset lint -j $(JOBS)
 	@{ run-clang-tidy -p $(LINT_DIR) -j $(JOBS) -quiet '^(?!$(CURDIR)/$(LINT_DIR)/)' 2>&1; \
 	    echo $$? > $(LINT_DIR)/clang-tidy.status; } | \
@@ -138,7 +149,7 @@ run: program
 # $(DEB).
 package: deps
 	$(call install-missing,$(PACKAGE_PACKAGES))
-	cmake --preset package
+	$(call configure,package,$(PACKAGE_DIR))
 	cmake --build --preset package -j $(JOBS)
 	cpack --preset package
 	@echo "Package: $(DEB)"
@@ -170,7 +181,7 @@ fuzz-deps:
 
 # The fuzz targets with libFuzzer and the address and undefined behaviour sanitizers.
 fuzz-build: deps fuzz-deps
-	cmake --preset fuzz
+	$(call configure,fuzz,$(FUZZ_DIR))
 	cmake --build --preset fuzz -j $(JOBS)
 
 # Each target for FUZZ_SECONDS, from its committed corpus (tests/fuzz/corpus/<target>; `make
