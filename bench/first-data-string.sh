@@ -18,6 +18,7 @@ for run in $(seq "$runs"); do
     load=$(cut -d' ' -f1 /proc/loadavg)
     start=$EPOCHREALTIME
     # A session of its own (setsid): its process group, make and the program, ends together.
+    : >"$work/out"
     setsid env -u DISPLAY -u WAYLAND_DISPLAY make -C "$work/clone" run LINK="$work/line" \
         </dev/null >"$work/out" 2>"$work/err" &
     group=$!
