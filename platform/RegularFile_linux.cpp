@@ -10,7 +10,7 @@
 
 namespace
 {
-QString systemReason(int error)
+QString whyUnreadable(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
@@ -40,7 +40,7 @@ RegularFile RegularFile::read(const QString& path, qint64 limit)
     // Not blocking: a FIFO with no writer would hold the open itself.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return fail(errno == ENOENT ? Result::Absent : Result::Unreadable, systemReason(errno));
+        return fail(errno == ENOENT ? Result::Absent : Result::Unreadable, whyUnreadable(errno));
     struct stat status {
     };
     const auto closed = [fd](RegularFile outcome) {
@@ -48,7 +48,7 @@ RegularFile RegularFile::read(const QString& path, qint64 limit)
         return outcome;
     };
     if (::fstat(fd, &status) != 0)
-        return closed(fail(Result::Unreadable, systemReason(errno)));
+        return closed(fail(Result::Unreadable, whyUnreadable(errno)));
     if (S_ISDIR(status.st_mode))
         return closed(fail(Result::Directory));
     if (!S_ISREG(status.st_mode))
@@ -62,7 +62,7 @@ RegularFile RegularFile::read(const QString& path, qint64 limit)
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            return closed(fail(Result::Unreadable, systemReason(errno)));
+            return closed(fail(Result::Unreadable, whyUnreadable(errno)));
         if (count == 0)
             break;
         // It may grow while it is read.

@@ -36,11 +36,6 @@ qint32 bitsPerSecondOf(speed_t speed)
     return -1;
 }
 
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 [[noreturn]] void cannot(const QString& what)
 {
     throw UsageError(QStringLiteral("--virtual-port"), what);
@@ -60,7 +55,7 @@ std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& li
     char name[256] = {};
     if (openpty(&master, &slave, name, &raw, nullptr) != 0)
         cannot(QStringLiteral("cannot create a pseudo-terminal for the virtual line: %1")
-                   .arg(systemReason()));
+                   .arg(QString::fromLocal8Bit(std::strerror(errno))));
     // The line is the user's own: no one else may read it or write to it.
     ::fchmod(slave, S_IRUSR | S_IWUSR);
     // The slave is opened by the reader; keeping it open here would hide the reader's absence.
