@@ -60,14 +60,14 @@ if [ -n "$$missing" ]; then \
 fi
 endef
 
-# Sets up the folder $(2) with the preset $(1). A folder that CMake's Makefile generator set up
+# Sets up the folder $(2) with the preset $(1) (and the cmake options $(3)). A folder that CMake's Makefile generator set up
 # (before the presets chose Ninja) is set up anew: its cache goes, the build starts over.
 define configure
 @if [ -f $(2)/CMakeCache.txt ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' $(2)/CMakeCache.txt; then \
     echo "$(2) was set up for another generator: setting it up anew"; \
     rm -rf $(2)/CMakeCache.txt $(2)/CMakeFiles; \
 fi
-cmake --preset $(1)
+cmake --preset $(1) $(3)
 endef
 
 .PHONY: all deps test-deps build program test test-stress sanitize lint wine-test net-test run bench screenshot timing-diagram format clean package package-test fuzz-deps fuzz-build fuzz fuzz-merge
@@ -219,7 +219,7 @@ clean:
 # it, tested under Wine (README, "On Windows"). The kit is QT_MINGW (a folder), else the archive
 # QT_MINGW_ARCHIVE unpacked into $(WINDOWS_DIR)/qt6-mingw; `packaging/windows/build-qt-kit.sh`
 # builds one where there is none (about an hour).
-WINDOWS_DIR ?= build-windows
+WINDOWS_DIR := build-windows
 QT_MINGW_ARCHIVE ?= ../shared/windows/qt6.4.2-mingw-w64.tar.xz
 WINDOWS_KIT := $(if $(QT_MINGW),$(QT_MINGW),$(WINDOWS_DIR)/qt6-mingw)
 WINDOWS_ZIP := $(WINDOWS_DIR)/dryx-plc-test-$(VERSION)-win64.zip
@@ -242,11 +242,10 @@ windows-kit:
 	    mkdir -p $(WINDOWS_DIR) && tar -xJf "$(QT_MINGW_ARCHIVE)" -C $(WINDOWS_DIR); \
 	fi
 
-# The program and (BUILD_TESTING) the tests, in $(WINDOWS_DIR)/app.
+# The program (the windows preset), in $(WINDOWS_DIR)/app.
 windows-build: windows-deps windows-kit
-	cmake -S . -B $(WINDOWS_DIR)/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
-	    -DQT_MINGW=$(abspath $(WINDOWS_KIT)) -DCMAKE_TOOLCHAIN_FILE=cmake/windows.toolchain.cmake
-	cmake --build $(WINDOWS_DIR)/app -j $(JOBS) --target dryx-plc-test
+	$(call configure,windows,$(WINDOWS_DIR)/app,-DQT_MINGW=$(abspath $(WINDOWS_KIT)))
+	cmake --build --preset windows -j $(JOBS)
 
 # $(WINDOWS_ZIP), and the installer beside it.
 windows: windows-build
@@ -254,12 +253,12 @@ windows: windows-build
 	packaging/windows/make-installer.sh $(WINDOWS_DIR) $(VERSION)
 
 # The tests cross-built and run by ctest under Wine (those on pseudo-terminals are Linux's).
-# A test on the real clock gets up to three tries: on a busy machine Wine's server can hold a
-# wake-up back by more than 100 ms, which the timers rightly take for a stall.
+# A test on the real clock gets up to three tries (the windows test preset): on a busy machine
+# Wine's server can hold a wake-up back by more than 100 ms, which the timers rightly take for a
+# stall.
 windows-ctest: windows-build
 	cmake --build $(WINDOWS_DIR)/app -j $(JOBS)
-	cd $(WINDOWS_DIR)/app && QT_QPA_PLATFORM=offscreen \
-	    ctest --output-on-failure -j $(JOBS) --repeat until-pass:3
+	ctest --preset windows -j $(JOBS)
 
 # The zip in a fresh Wine prefix: the setup from the registry, COM1 on a pseudo-terminal read
 # here byte for byte against the record, the window on a virtual display; then windows-ctest.

@@ -1,9 +1,8 @@
 # 64-bit Windows, cross-built on Linux with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix) and a
 # Qt kit built for it (see README, "On Windows"). QT_MINGW names the kit's folder, the one with
-# bin/, lib/ and plugins/; `make windows` passes it:
+# bin/, lib/ and plugins/; the windows preset names this file, and `make windows` passes the kit:
 #
-#     cmake -S . -B build-windows/app -G Ninja -DQT_MINGW=/opt/qt6-mingw \
-#           -DCMAKE_TOOLCHAIN_FILE=cmake/windows.toolchain.cmake
+#     cmake --preset windows -DQT_MINGW=/opt/qt6-mingw
 #
 # The kit's own toolchain file does the rest: the compilers, the kit's packages, Debian's Qt
 # (qt6-base-dev) for moc, rcc and uic.
