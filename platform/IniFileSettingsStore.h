@@ -26,7 +26,7 @@ class IniFileSettingsStore : public SettingsStore
 {
 public:
     // A setup is a few hundred bytes.
-    static constexpr qint64 largestFile = 1024 * 1024;
+    static constexpr qint64 largestFile = qint64{1024} * 1024;
 
     IniFileSettingsStore(QString path, QString application);
 
