@@ -44,10 +44,13 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
                 .arg(timer.name(), set, marker, ByteText::hex(bytes), shown(bytes)));
     }
     m_dataStringBytes += tick.bytes;
+    if (tick.unterminated)
+        m_faultNotes.append(QStringLiteral("no terminator line: ended past %1 bytes")
+                                .arg(SerialControl::unterminatedLimit));
     if (tick.closedDataString) {
         QString how = tick.sent ? QString() : QStringLiteral(" left out");
         if (!m_faultNotes.isEmpty())
-            how = QStringLiteral(" (%1)").arg(m_faultNotes.join(QLatin1String("; ")));
+            how += QStringLiteral(" (%1)").arg(m_faultNotes.join(QLatin1String("; ")));
         add(QStringLiteral("= %1 data string %2%3: %4 bytes")
                 .arg(msSinceStart)
                 .arg(++m_dataStrings)

@@ -32,6 +32,11 @@ class ErrorReporter;
 //     3000 Timer4 first fault:garble 31 5A 0D 0A |1Z\r\n|
 //     = 3000 data string 4 (garble: line 1 byte 2: 0D -> 5A): 133 bytes
 //
+// A data string that never writes its terminator line (a fractional data string gap) ends past
+// 8 KiB all the same:
+//
+//     = 5010 data string 1 (no terminator line: ended past 8192 bytes): 8939 bytes
+//
 // A record that cannot be written (a full disk, a FIFO whose reader quit) is an error of the
 // run, told once with the path and the reason; the record ends there, and the run goes on.
 class RunRecord final : public RunObserver
@@ -72,5 +77,5 @@ private:
     QByteArray m_pending;               // the lines of the tick or comment under way
     qint64 m_dataStrings = 0;
     qint64 m_dataStringBytes = 0; // so far, of the data string under way
-    QStringList m_faultNotes;     // so far, of the data string under way
+    QStringList m_faultNotes;     // so far, of the data string under way (and how it ended)
 };

@@ -12,9 +12,11 @@ SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port 
         return;
     SerialControl& own = *m_port;
     own.m_tick = TickRecord{};
-    own.m_tick.sent = own.m_line->beginTick();
-    own.m_inTick = true;
     const bool opens = !std::exchange(own.m_inDataString, true);
+    if (opens)
+        own.m_dataStringBytes = 0;
+    own.m_tick.sent = own.m_line->beginTick(opens);
+    own.m_inTick = true;
     // A faulted tick's lines are held until its end, when the fault has seen them all: the
     // other ticks go to the line as they are written, untouched.
     const LineFault* fault =
@@ -45,15 +47,17 @@ SerialControl::Tick SerialControl::beginTick()
 void SerialControl::endTick(bool closedDataString) noexcept
 {
     m_inTick = false;
-    m_tick.closedDataString = closedDataString;
-    if (closedDataString)
-        m_inDataString = false;
     // The line may have given out during the tick (in a nested event loop): it has forgotten
     // the tick then.
     if (m_open && std::exchange(m_holdingTick, false))
         sendFaulted(closedDataString);
+    m_dataStringBytes += m_tick.bytes;
+    m_tick.unterminated = !closedDataString && m_dataStringBytes > unterminatedLimit;
+    m_tick.closedDataString = closedDataString || m_tick.unterminated;
+    if (m_tick.closedDataString)
+        m_inDataString = false;
     if (m_open)
-        m_line->endTick(closedDataString);
+        m_line->endTick(m_tick.closedDataString);
     if (m_observer)
         m_observer->tickEnded(m_tick);
 }

@@ -18,6 +18,11 @@ class LineObserver;
 // `Output`, and the ticks in which the transmitters write. It keeps the rules every line
 // shares and sends through the line it owns.
 //
+// It alone says where a data string begins and ends: a tick opens one when the one before has
+// ended, and ends it by writing the terminator line, or (a data string that never closes, as
+// with a fractional data string gap) once it has grown past `unterminatedLimit`. The line, the
+// faults and the record are all told so, and none keeps a count of its own.
+//
 // A port that is open refuses to be renumbered, reconfigured or opened again: a second Start
 // must never set a second transmitter writing beside the first.
 class SerialControl final : private SerialLine::Events
@@ -43,6 +48,11 @@ public:
         SerialControl* m_port; // nothing when the port was not open at the tick's beginning
         bool m_closesDataString = false;
     };
+
+    // A data string without a terminator line ends after the tick that takes it past this many
+    // bytes: the next tick opens another, on which the line decides afresh and a fault armed
+    // meanwhile is applied.
+    static constexpr qint64 unterminatedLimit = 8192;
 
     explicit SerialControl(std::unique_ptr<SerialLine> line);
     ~SerialControl();
@@ -88,6 +98,7 @@ private:
     bool m_open = false;
     bool m_inTick = false;
     bool m_inDataString = false; // a data string's first tick has been, its last not yet
+    qint64 m_dataStringBytes = 0; // of the data string under way, by the ticks before this one
     TickRecord m_tick;
     LineFaults* m_faults = nullptr;
     bool m_holdingTick = false; // this tick's lines wait for its end, to be faulted

@@ -31,8 +31,10 @@ public:
     // Throws SimulatorError(ErrorKind::PortRefused) with the system's reason when it cannot.
     virtual void open(qint16 port, const LineSettings& settings, Events& events) = 0;
     virtual void close() = 0;
-    // A transmitter tick begins on the open line: returns whether its lines go on the wire.
-    virtual bool beginTick() = 0;
+    // A transmitter tick begins on the open line, opening a data string or going on with the one
+    // under way (the tick decides which). Returns whether its lines go on the wire: decided when
+    // the data string opens, the same for every tick of it.
+    virtual bool beginTick(bool opensDataString) = 0;
     // One line of the tick, whether or not it goes out. Returns at once: it never waits for the
     // wire.
     virtual void write(const QByteArray& bytes) = 0;
@@ -43,8 +45,9 @@ public:
     virtual void holdBack(std::chrono::milliseconds span, bool breakCondition) = 0;
     // Whether `holdBack` can hold the line in a break; without, the line is only silent.
     virtual bool sendsBreaks() const = 0;
-    // The tick has ended, having written its terminator line or not.
-    virtual void endTick(bool closedDataString) noexcept = 0;
+    // The tick has ended; `endsDataString`: its data string ends with it (the terminator line was
+    // written, or the string has grown past the limit without one).
+    virtual void endTick(bool endsDataString) noexcept = 0;
     // Com Port `port` as this line stands for it, e.g. "Com Port 3 (/dev/ttyS2)".
     virtual QString describe(qint16 port) const = 0;
 };

@@ -4,10 +4,13 @@
 
 // What one transmitter tick wrote to the port, told when the tick has ended.
 struct TickRecord {
-    QStringList lines;             // each as written, CR LF included
-    bool closedDataString = false; // its terminator line was written
-    bool sent = true;              // false: the line left this tick's data string out
-    qint64 bytes = 0;              // the bytes its lines make, sent or not
-    QString fault;                 // the kind of fault its data string was given, if any
+    QStringList lines; // each as written, CR LF included
+    // Its data string ends with it: its terminator line was written, or (`unterminated`) the
+    // string had grown past SerialControl::unterminatedLimit without one.
+    bool closedDataString = false;
+    bool sent = true;  // false: the line left this tick's data string out
+    qint64 bytes = 0;  // the bytes its lines make, sent or not
+    QString fault;     // the kind of fault its data string was given, if any
     QString faultNote; // what the fault did in this tick, e.g. "drop-line: line 3 left out"
+    bool unterminated = false;
 };

@@ -7,7 +7,6 @@
 namespace
 {
 constexpr double idleToleranceSeconds = 0.020;
-constexpr qint64 continuationLimit = 8192;
 } // namespace
 
 DataStringGate::DataStringGate(double charactersPerSecond)
@@ -16,34 +15,20 @@ DataStringGate::DataStringGate(double charactersPerSecond)
 {
 }
 
-bool DataStringGate::beginTick(qint64 backlogBytes, std::chrono::milliseconds now)
+bool DataStringGate::beginTick(bool opensDataString, qint64 backlogBytes,
+                               std::chrono::milliseconds now)
 {
-    m_inTick = true;
     if (!m_firstTick)
         m_firstTick = now;
-    m_tickOpened = !m_inDataString;
-    if (!m_inDataString) {
+    if (opensDataString) {
         if (m_dataStringLetThrough)
-            m_lastLetThroughBytes = std::min(m_dataStringBytes, continuationLimit);
-        m_inDataString = true;
+            m_lastLetThroughBytes = m_dataStringBytes;
         m_dataStringBytes = 0;
         m_dataStringLetThrough = backlogBytes <= m_lastLetThroughBytes + m_idleTolerance;
         if (!m_dataStringLetThrough)
             leaveOut(now);
     }
     return m_dataStringLetThrough;
-}
-
-void DataStringGate::endTick(bool closedDataString)
-{
-    if (!m_inTick)
-        return;
-    m_inTick = false;
-    // A data string that has grown past the limit without closing (a fractional data string
-    // gap never closes one) ends here all the same: the next tick decides afresh, so the line
-    // neither falls behind without bound nor stays silent for good.
-    if (closedDataString || m_dataStringBytes > continuationLimit)
-        m_inDataString = false;
 }
 
 void DataStringGate::leaveOut(std::chrono::milliseconds now)

@@ -11,33 +11,27 @@
 // 9600,N,8,1). The unit is the data string: it goes on the line whole, or it is left out
 // whole, so the receiver never sees a torn data string and a line is never cut.
 //
-// The decision is taken at the tick that opens a data string: the data string goes on the
-// line when the line is sending at most the data string let through before it (a hand-over
-// puts two data strings a page gap apart, and the second waits for the first as on any
-// line), with a tolerance of 20 ms of line time; otherwise it is left out, with every tick
-// that continues it up to its terminator line. So a data string that goes is late by at most
-// the line time of the one before it, and what waits for the line is at most two data
-// strings. A data string that grows past the continuation limit (8 KiB) without closing ends
-// at the next tick all the same, and counts as 8 KiB for the one after it; only a data
-// string that never closes (a fractional data string gap) or pages of thousands of points
-// get there.
+// The decision is taken at the tick that opens a data string (the core says which tick that
+// is, and which ends it): the data string goes on the line when the line is sending at most the
+// data string let through before it (a hand-over puts two data strings a page gap apart, and
+// the second waits for the first as on any line), with a tolerance of 20 ms of line time;
+// otherwise it is left out, with every tick that continues it up to its end. So a data string
+// that goes is late by at most the line time of the one before it, and what waits for the line
+// is at most two data strings.
 class DataStringGate
 {
 public:
     explicit DataStringGate(double charactersPerSecond);
 
-    // A tick begins, with the characters the line still has to send. Returns whether this
-    // tick's lines go on the line.
-    bool beginTick(qint64 backlogBytes, std::chrono::milliseconds now);
-    // Whether the tick under way opened its data string (else it continues one).
-    bool opensDataString() const { return m_tickOpened; }
+    // A tick begins, opening a data string or going on with the one under way, with the
+    // characters the line still has to send. Returns whether this tick's lines go on the line.
+    bool beginTick(bool opensDataString, qint64 backlogBytes, std::chrono::milliseconds now);
     // Bytes the tick produced, sent or not.
     void produced(qint64 bytes)
     {
         m_dataStringBytes += bytes;
         m_producedBytes += bytes;
     }
-    void endTick(bool closedDataString);
 
     // The one notice of a run, when its first data string has been left out; taken once.
     std::optional<QString> takeNotice();
@@ -50,9 +44,6 @@ private:
     double m_charactersPerSecond;
     qint64 m_idleTolerance;
 
-    bool m_inTick = false;
-    bool m_tickOpened = false;
-    bool m_inDataString = false; // a data string has been opened and not closed
     bool m_dataStringLetThrough = false;
     qint64 m_dataStringBytes = 0;
     qint64 m_lastLetThroughBytes = 0; // the data string before this one, if it went

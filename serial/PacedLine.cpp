@@ -38,10 +38,11 @@ void PacedLine::close()
     m_device->close();
 }
 
-bool PacedLine::beginTick()
+bool PacedLine::beginTick(bool opensDataString)
 {
-    m_tickLetThrough = m_gate->beginTick(m_feed.backlogBytes(), m_clock.nowMs());
-    if (m_gate->opensDataString())
+    m_tickLetThrough =
+        m_gate->beginTick(opensDataString, m_feed.backlogBytes(), m_clock.nowMs());
+    if (opensDataString)
         m_nextLineOpensDataString = m_tickLetThrough;
     return m_tickLetThrough;
 }
@@ -60,9 +61,8 @@ void PacedLine::holdBack(std::chrono::milliseconds span, bool breakCondition)
         m_feed.holdBack(span, breakCondition);
 }
 
-void PacedLine::endTick(bool closedDataString) noexcept
+void PacedLine::endTick(bool /*endsDataString*/) noexcept
 {
-    m_gate->endTick(closedDataString);
     if (std::optional<QString> notice = m_gate->takeNotice())
         m_later.post([this, text = *notice] {
             m_reporter.notice(QStringLiteral("Data transmission"), text);

@@ -30,11 +30,11 @@ public:
 
     void open(qint16 port, const LineSettings& settings, SerialLine::Events& events) override;
     void close() override;
-    bool beginTick() override;
+    bool beginTick(bool opensDataString) override;
     void write(const QByteArray& bytes) override;
     void holdBack(std::chrono::milliseconds span, bool breakCondition) override;
     bool sendsBreaks() const override { return m_device->sendsBreaks(); }
-    void endTick(bool closedDataString) noexcept override;
+    void endTick(bool endsDataString) noexcept override;
     QString describe(qint16 port) const override;
 
     // The program ends: the rest of the line being sent goes out now, the lines after it are

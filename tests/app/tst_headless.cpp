@@ -622,7 +622,8 @@ private slots:
                                 "# Stop\n"));
     }
 
-    // A data string the line left out, and a two-page one, as the record shows them.
+    // A data string the line left out, a two-page one, and one without a terminator line, as the
+    // record shows them.
     void theRecordMarksWhatWasLeftOut()
     {
         QTemporaryDir dir;
@@ -638,6 +639,7 @@ private slots:
             record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3, {}, {}});
             record.ticked(2020ms, timer1,
                           TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6, {}, {}});
+            record.ticked(2520ms, timer1, TickRecord{{"1\r\n"}, true, true, 3, {}, {}, true});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -649,7 +651,10 @@ private slots:
                                 "2010 Timer1 first left-out 31 0D 0A |1\\r\\n|\n"
                                 "2020 Timer1 first left-out 31 0D 0A |1\\r\\n|\n"
                                 "2020 Timer1 first left-out E9 0D 0A |\\xE9\\r\\n|\n"
-                                "= 2020 data string 2 left out: 9 bytes\n"));
+                                "= 2020 data string 2 left out: 9 bytes\n"
+                                "2520 Timer1 first 31 0D 0A |1\\r\\n|\n"
+                                "= 2520 data string 3 (no terminator line: ended past 8192 "
+                                "bytes): 3 bytes\n"));
     }
 
     void recordTexts_data()

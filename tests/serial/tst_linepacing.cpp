@@ -313,13 +313,6 @@ private slots:
             << QList<qint64>{0, 880, 1900, 0, 0, 900} << QList<qint64>{892, 902, 892, 902, 892, 902}
             << QList<bool>{false, true, false, true, false, true}
             << QList<bool>{true, true, false, false, true, true} << qint64(1);
-        // A fractional data string gap never closes one: past 8 KiB the next tick decides
-        // afresh, so the line neither falls behind for good nor falls silent.
-        QTest::newRow("never closing: bounded")
-            << QList<qint64>{0, 5000, 9000, 9000, 0, 0, 0}
-            << QList<qint64>{4000, 4000, 4000, 4000, 4000, 4000, 4000}
-            << QList<bool>{false, false, false, false, false, false, false}
-            << QList<bool>{true, true, true, false, false, false, true} << qint64(1);
     }
 
     void gateDecides()
@@ -331,10 +324,10 @@ private slots:
         QFETCH(qint64, leftOut);
         DataStringGate gate(cps);
         for (qsizetype i = 0; i < backlogs.size(); ++i) {
-            QCOMPARE(gate.beginTick(backlogs[i], std::chrono::milliseconds(1000 + 500 * i)),
+            const bool opens = i == 0 || closes[i - 1];
+            QCOMPARE(gate.beginTick(opens, backlogs[i], std::chrono::milliseconds(1000 + 500 * i)),
                      letThrough[i]);
             gate.produced(sizes[i]);
-            gate.endTick(closes[i]);
         }
         QCOMPARE(gate.dataStringsLeftOut(), leftOut);
     }
@@ -342,25 +335,21 @@ private slots:
     void theOperatorIsToldOnceWithTheFigures()
     {
         DataStringGate gate(cps);
-        gate.beginTick(0, 1000ms);
+        gate.beginTick(true, 0, 1000ms);
         gate.produced(902);
-        gate.endTick(true);
         QCOMPARE(gate.takeNotice(), std::nullopt);
-        QVERIFY(!gate.beginTick(1000, 1500ms));
+        QVERIFY(!gate.beginTick(true, 1000, 1500ms));
         gate.produced(902);
-        gate.endTick(true);
         QCOMPARE(gate.takeNotice(),
                  QStringLiteral("the line cannot keep up: the transmitters produce 1804 bytes per "
                                 "second (902 bytes in 500 ms), the line carries 960 bytes per "
                                 "second; data strings that do not fit are left out whole"));
-        QVERIFY(!gate.beginTick(1000, 2000ms));
-        gate.endTick(true);
+        QVERIFY(!gate.beginTick(true, 1000, 2000ms));
         QCOMPARE(gate.takeNotice(), std::nullopt);
         QCOMPARE(gate.dataStringsLeftOut(), 2);
         DataStringGate nextRun(cps); // a new run is told again
-        nextRun.beginTick(0, 1000ms);
-        nextRun.endTick(true);
-        QVERIFY(!nextRun.beginTick(100, 1500ms));
+        nextRun.beginTick(true, 0, 1000ms);
+        QVERIFY(!nextRun.beginTick(true, 100, 1500ms));
         QVERIFY(nextRun.takeNotice().has_value());
     }
 
@@ -607,6 +596,29 @@ private slots:
         QCOMPARE(rig.line.dataStringsLeftOut(), 1);
         for (const Received& string : strings)
             QCOMPARE(string.bytes.size(), string.bytes.startsWith("1\r\n") ? 902 : 921);
+    }
+
+    // A fractional data string gap never writes a terminator line: past 8 KiB the data string
+    // ends all the same, for the line, the faults and the record alike.
+    void anUnterminatedDataStringEndsForEveryone()
+    {
+        SimulatorOnLine rig;
+        rig.form.Text1.setText(QStringLiteral("200")); // ten ticks a string (9 of the second set)
+        rig.form.Text3.setText(QStringLiteral("500.5"));
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.clock.advanceTo(2s);
+        rig.faults.arm(LineFault::parse(QStringLiteral("noise 3")));
+        rig.clock.advanceTo(60s);
+        qsizetype ended = 0, leftOut = 0, faulted = 0;
+        for (const TickRecord& tick : rig.ticks) {
+            ended += tick.closedDataString ? 1 : 0;
+            leftOut += tick.closedDataString && !tick.sent ? 1 : 0;
+            faulted += tick.fault == QLatin1String("noise") ? 1 : 0;
+        }
+        QCOMPARE(ended, 12);   // of 119 ticks by 60 s
+        QCOMPARE(faulted, 9); // the second data string's ticks
+        QVERIFY(leftOut > 0);
+        QCOMPARE(leftOut, rig.line.dataStringsLeftOut());
     }
 
     // The notice comes from the event loop, after the tick, never inside a write.

@@ -23,7 +23,7 @@ public:
     QList<qint16> opened; // the port number of every open
     int closes = 0;
     int ticks = 0;
-    QList<bool> tickEnds; // for each tick: whether it closed a data string
+    QList<bool> tickEnds; // for each tick: whether it ended a data string
     bool refuseOpen = false;
     struct Hold {
         qint64 atMs, spanMs;
@@ -60,7 +60,7 @@ public:
         ++closes;
         m_events = nullptr;
     }
-    bool beginTick() override
+    bool beginTick(bool /*opensDataString*/) override
     {
         ++ticks;
         return true;
@@ -74,7 +74,7 @@ public:
         holds.append({m_clock.nowMs().count(), span.count(), breakCondition});
     }
     bool sendsBreaks() const override { return false; }
-    void endTick(bool closedDataString) noexcept override { tickEnds.append(closedDataString); }
+    void endTick(bool endsDataString) noexcept override { tickEnds.append(endsDataString); }
     QString describe(qint16 port) const override { return QStringLiteral("Com Port %1").arg(port); }
 
 private:
