@@ -32,7 +32,8 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
 {
     const qint64 msSinceStart = sinceStart.count();
     const QString set = TimerRoles::nameOf(timer.dataSet);
-    QString marker = tick.sent ? QString() : QStringLiteral("left-out ");
+    static const char* const markers[] = {"", "left-out ", "lost:not-reading "};
+    QString marker = QLatin1String(markers[int(tick.delivery)]);
     if (!tick.fault.isEmpty())
         marker = QStringLiteral("fault:%1 ").arg(tick.fault);
     if (!tick.faultNote.isEmpty())
@@ -48,7 +49,8 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
         m_faultNotes.append(QStringLiteral("no terminator line: ended past %1 bytes")
                                 .arg(SerialControl::unterminatedLimit));
     if (tick.closedDataString) {
-        QString how = tick.sent ? QString() : QStringLiteral(" left out");
+        static const char* const hows[] = {"", " left out", " lost (the reader is not reading)"};
+        QString how = QLatin1String(hows[int(tick.delivery)]);
         if (!m_faultNotes.isEmpty())
             how += QStringLiteral(" (%1)").arg(m_faultNotes.join(QLatin1String("; ")));
         add(QStringLiteral("= %1 data string %2%3: %4 bytes")

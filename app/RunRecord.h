@@ -26,6 +26,12 @@ class ErrorReporter;
 //     = 2501 data string 6 left out: 902 bytes
 //     # alarm 1 raised
 //
+// The lines of a data string that the reader of the virtual line could not take, since it had
+// the line open but was not reading, are marked lost, with the reason:
+//
+//     9500 Timer4 first lost:not-reading 31 0D 0A |1\r\n|
+//     = 9500 data string 18 lost (the reader is not reading): 133 bytes
+//
 // The lines of a data string broken on purpose carry the fault's kind, and its counter line
 // what the fault did:
 //

@@ -21,6 +21,7 @@ QStringList RunStatusPrinter::lines(const RunStatus& status)
     add(QStringLiteral("Run.Since"), number(status.since.count()));
     add(QStringLiteral("DataStrings.Sent"), number(status.dataStringsSent));
     add(QStringLiteral("DataStrings.LeftOut"), number(status.dataStringsLeftOut));
+    add(QStringLiteral("DataStrings.Lost"), number(status.dataStringsLost));
     add(QStringLiteral("Errors"), number(status.errorsReported));
     add(QStringLiteral("Faults.Armed"), number(status.faultsArmed.size()));
     for (qsizetype i = 0; i < status.faultsArmed.size(); ++i)

@@ -17,6 +17,7 @@ struct RunStatus;
 //     Run.Since=0                   (when it began or ended)
 //     DataStrings.Sent=12
 //     DataStrings.LeftOut=0
+//     DataStrings.Lost=0            (the reader of the virtual line was not reading)
 //     Errors=0                      (errors reported)
 //     Faults.Armed=1                (then one Fault(N)= line each)
 //     Fault(1)=no-terminator x2

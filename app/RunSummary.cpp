@@ -4,9 +4,20 @@
 
 void RunSummary::ticked(std::chrono::milliseconds, const TimerRole&, const TickRecord& tick)
 {
-    if (tick.closedDataString)
-        ++(tick.sent ? m_sent : m_leftOut);
     m_underWay = !tick.closedDataString;
+    if (!tick.closedDataString)
+        return;
+    switch (tick.delivery) {
+    case Delivery::Sent:
+        ++m_sent;
+        break;
+    case Delivery::LeftOut:
+        ++m_leftOut;
+        break;
+    case Delivery::Lost:
+        ++m_lost;
+        break;
+    }
 }
 
 QString RunSummary::line(qint64 bytesOnTheLine, int errorsReported) const
@@ -15,7 +26,8 @@ QString RunSummary::line(qint64 bytesOnTheLine, int errorsReported) const
         return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
     };
     return count(m_sent, "data string sent", "data strings sent") +
-           QStringLiteral(", %1 left out; ").arg(m_leftOut) +
-           count(bytesOnTheLine, "byte on the line", "bytes on the line") + QStringLiteral("; ") +
-           count(errorsReported, "error reported", "errors reported");
+           QStringLiteral(", %1 left out").arg(m_leftOut) +
+           (m_lost > 0 ? QStringLiteral(", %1 lost (not read)").arg(m_lost) : QString()) +
+           QStringLiteral("; ") + count(bytesOnTheLine, "byte on the line", "bytes on the line") +
+           QStringLiteral("; ") + count(errorsReported, "error reported", "errors reported");
 }

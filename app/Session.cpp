@@ -140,6 +140,7 @@ RunStatus Session::status() const
     status.since = std::max(m_simulator->runChangedAt() - m_startUp, std::chrono::milliseconds(0));
     status.dataStringsSent = m_summary.sent();
     status.dataStringsLeftOut = m_summary.leftOut();
+    status.dataStringsLost = m_summary.lost();
     status.bytesOnTheLine = m_line->feed().bytesHandedOver();
     status.errorsReported = m_errorsReported ? m_errorsReported() : 0;
     status.faultsArmed = m_faults.armed();

@@ -60,9 +60,10 @@ QString TickTracePrinter::line(qint64 msSinceStart, const QString& timer, const 
                                  QLatin1Char('"')
                            : text);
     }
-    // A tick whose data string the line left out put nothing on the line: its count says so.
-    QString bytes =
-        tick.sent ? QString::number(tick.bytes) : QStringLiteral("left-out:%1").arg(tick.bytes);
+    // A tick whose data string the line left out or lost put nothing on the line: its count
+    // says so.
+    static const char* const delivered[] = {"", "left-out:", "lost:"};
+    QString bytes = QLatin1String(delivered[int(tick.delivery)]) + QString::number(tick.bytes);
     // A tick of a data string broken on purpose: the kind of fault, and what it sent.
     if (!tick.fault.isEmpty())
         bytes = QStringLiteral("%1:%2").arg(tick.fault).arg(tick.bytes);

@@ -15,10 +15,12 @@ struct RunStatus;
 // name, the bytes the tick put on the line and the texts of its lines, separated by blanks
 // (a text that is empty or holds a blank or a quote is written in double quotes; control
 // characters as \xHH). A tick of a
-// data string the line left out has `left-out:` before its count, and put nothing on the line:
+// data string the line left out has `left-out:` before its count, one its reader could not take
+// since it was not reading `lost:`, and put nothing on the line:
 //
 //     1000 Timer4 121 1 2 3 ... 30 0 63536
 //     2501 Timer1 left-out:892 1 2 3 ... 200
+//     9500 Timer4 lost:121 1 2 3 ... 30 0 63536
 //
 // A tick of a data string broken on purpose has the fault's kind there instead, e.g.
 // `3000 Timer4 drop-line:130 1 3 4 ...`.

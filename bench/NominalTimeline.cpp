@@ -23,7 +23,7 @@ public:
 
     void open(qint16, const LineSettings&, Events&) override {}
     void close() override {}
-    bool beginTick(bool) override { return true; }
+    Delivery beginTick(bool) override { return Delivery::Sent; }
     void endTick(bool) noexcept override {}
     void holdBack(std::chrono::milliseconds, bool) override {}
     bool sendsBreaks() const override { return false; }

@@ -312,7 +312,7 @@ bool scenarioRun(const QString& program, const QString& settings, const QString&
         if (line.isEmpty() || line[0] < '0' || line[0] > '9')
             continue;
         const QList<QByteArray> words = line.left(line.indexOf('|')).split(' ');
-        if (words.value(3) == "left-out")
+        if (words.value(3) == "left-out" || words.value(3).startsWith("lost:"))
             continue;
         for (const QByteArray& word : words.mid(3))
             if (word.size() == 2)

@@ -32,6 +32,7 @@ struct RunStatus {
     std::chrono::milliseconds since{0}; // when the run last began or ended (or start-up)
     qint64 dataStringsSent = 0;
     qint64 dataStringsLeftOut = 0;
+    qint64 dataStringsLost = 0; // that the reader could not take: it was not reading
     qint64 bytesOnTheLine = 0;
     int errorsReported = 0;
     QStringList faultsArmed; // as `fault` takes them, e.g. "garble 5", "cut x2"

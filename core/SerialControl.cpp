@@ -15,12 +15,13 @@ SerialControl::Tick::Tick(SerialControl& port) : m_port(port.portOpen() ? &port 
     const bool opens = !std::exchange(own.m_inDataString, true);
     if (opens)
         own.m_dataStringBytes = 0;
-    own.m_tick.sent = own.m_line->beginTick(opens);
+    own.m_tick.delivery = own.m_line->beginTick(opens);
     own.m_inTick = true;
     // A faulted tick's lines are held until its end, when the fault has seen them all: the
     // other ticks go to the line as they are written, untouched.
-    const LineFault* fault =
-        own.m_tick.sent && own.m_faults ? own.m_faults->beginTick(opens) : nullptr;
+    const LineFault* fault = own.m_tick.delivery == Delivery::Sent && own.m_faults
+                                 ? own.m_faults->beginTick(opens)
+                                 : nullptr;
     own.m_holdingTick = fault != nullptr;
     own.m_heldLines.clear();
     if (fault)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Delivery.h"
 #include "core/LineSettings.h"
 
 #include <QByteArray>
@@ -34,7 +35,7 @@ public:
     // A transmitter tick begins on the open line, opening a data string or going on with the one
     // under way (the tick decides which). Returns whether its lines go on the wire: decided when
     // the data string opens, the same for every tick of it.
-    virtual bool beginTick(bool opensDataString) = 0;
+    virtual Delivery beginTick(bool opensDataString) = 0;
     // One line of the tick, whether or not it goes out. Returns at once: it never waits for the
     // wire.
     virtual void write(const QByteArray& bytes) = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Delivery.h"
+
 #include <QStringList>
 
 // What one transmitter tick wrote to the port, told when the tick has ended.
@@ -8,9 +10,9 @@ struct TickRecord {
     // Its data string ends with it: its terminator line was written, or (`unterminated`) the
     // string had grown past SerialControl::unterminatedLimit without one.
     bool closedDataString = false;
-    bool sent = true;  // false: the line left this tick's data string out
-    qint64 bytes = 0;  // the bytes its lines make, sent or not
-    QString fault;     // the kind of fault its data string was given, if any
+    Delivery delivery = Delivery::Sent; // of its data string
+    qint64 bytes = 0;                   // the bytes its lines make, sent or not
+    QString fault;                      // the kind of fault its data string was given, if any
     QString faultNote; // what the fault did in this tick, e.g. "drop-line: line 3 left out"
     bool unterminated = false;
 };

@@ -41,7 +41,8 @@ class Record:
 
 
 def read_record(path):
-    """The ticks of a --log record (lines "DUE TimerN SET [left-out] HEX.. |TEXT|")."""
+    """The ticks of a --log record (lines "DUE TimerN SET [MARK] HEX.. |TEXT|"; a data string
+    left out or lost is not drawn on the wire)."""
     ticks, start = [], ""
     with open(path, encoding="utf-8") as record:
         for line in record:
@@ -51,8 +52,9 @@ def read_record(path):
                 continue
             words = line.split(" ")
             due, timer, data_set = int(words[0]), words[1], words[2]
-            sent = words[3] != "left-out"
-            hex_part = line[: line.index(" |")].split(" ")[3 if sent else 4:]
+            sent = words[3] != "left-out" and not words[3].startswith("lost:")
+            marked = ":" in words[3] or not sent  # left-out, lost:REASON, fault:KIND
+            hex_part = line[: line.index(" |")].split(" ")[4 if marked else 3:]
             if ticks and ticks[-1].due == due and ticks[-1].timer == timer:
                 ticks[-1].bytes += len(hex_part)
                 ticks[-1].lines += 1

@@ -23,7 +23,7 @@ bool DataStringGate::beginTick(bool opensDataString, qint64 backlogBytes,
     if (opensDataString) {
         if (m_dataStringLetThrough)
             m_lastLetThroughBytes = m_dataStringBytes;
-        m_dataStringBytes = 0;
+        m_lastDataStringBytes = std::exchange(m_dataStringBytes, 0);
         m_dataStringLetThrough = backlogBytes <= m_lastLetThroughBytes + m_idleTolerance;
         if (!m_dataStringLetThrough)
             leaveOut(now);

@@ -37,6 +37,8 @@ public:
     std::optional<QString> takeNotice();
 
     qint64 dataStringsLeftOut() const { return m_leftOut; }
+    // The bytes of the data string before the one under way, sent or not.
+    qint64 lastDataStringBytes() const { return m_lastDataStringBytes; }
 
 private:
     void leaveOut(std::chrono::milliseconds now);
@@ -46,6 +48,7 @@ private:
 
     bool m_dataStringLetThrough = false;
     qint64 m_dataStringBytes = 0;
+    qint64 m_lastDataStringBytes = 0;
     qint64 m_lastLetThroughBytes = 0; // the data string before this one, if it went
 
     std::optional<std::chrono::milliseconds> m_firstTick;

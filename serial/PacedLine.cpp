@@ -27,6 +27,7 @@ void PacedLine::open(qint16 port, const LineSettings& settings, SerialLine::Even
     m_feed.beginRun(settings.charactersPerSecond());
     m_gate = std::make_unique<DataStringGate>(settings.charactersPerSecond());
     m_nextLineOpensDataString = false;
+    m_idleReaderTold = false;
 }
 
 // The line on the wire is finished, nothing after it: a UART has it already; on the virtual
@@ -38,26 +39,48 @@ void PacedLine::close()
     m_device->close();
 }
 
-bool PacedLine::beginTick(bool opensDataString)
+Delivery PacedLine::beginTick(bool opensDataString)
 {
-    m_tickLetThrough =
-        m_gate->beginTick(opensDataString, m_feed.backlogBytes(), m_clock.nowMs());
-    if (opensDataString)
-        m_nextLineOpensDataString = m_tickLetThrough;
-    return m_tickLetThrough;
+    const bool fits = m_gate->beginTick(opensDataString, m_feed.backlogBytes(), m_clock.nowMs());
+    if (opensDataString) {
+        m_delivery = fits ? decide() : Delivery::LeftOut;
+        m_nextLineOpensDataString = m_delivery == Delivery::Sent;
+    }
+    return m_delivery;
+}
+
+// A data string the line can carry: the reader must be able to take it whole as well, beside
+// what waits for the wire before it. Its size is not known yet; the one before it stands in
+// (the reader's side keeps some slack beyond its buffer for a longer one).
+Delivery PacedLine::decide()
+{
+    const std::optional<SerialDevice::IdleReader> idle =
+        m_device->idleReader(m_feed.queuedBytes() + m_gate->lastDataStringBytes());
+    if (!idle)
+        return Delivery::Sent;
+    if (!std::exchange(m_idleReaderTold, true)) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(idle->idleFor);
+        m_later.post([this, text = QStringLiteral("the reader of %1 has not read for %2 s: data "
+                                                  "strings are left out until it reads again")
+                                       .arg(idle->where)
+                                       .arg(seconds.count())] {
+            m_reporter.notice(QStringLiteral("Data transmission"), text);
+        });
+    }
+    return Delivery::Lost;
 }
 
 void PacedLine::write(const QByteArray& bytes)
 {
     m_gate->produced(bytes.size());
-    if (!m_tickLetThrough || m_failing)
+    if (m_delivery != Delivery::Sent || m_failing)
         return;
     m_feed.append(bytes, std::exchange(m_nextLineOpensDataString, false));
 }
 
 void PacedLine::holdBack(std::chrono::milliseconds span, bool breakCondition)
 {
-    if (m_tickLetThrough && !m_failing)
+    if (m_delivery == Delivery::Sent && !m_failing)
         m_feed.holdBack(span, breakCondition);
 }
 

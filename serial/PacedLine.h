@@ -15,10 +15,11 @@ class ErrorReporter;
 // its bytes wait in the feed and are handed to the device as the wire carries them, so what
 // waits is bounded by what the line can carry, Stop never cuts a line in two, and data strings
 // the line cannot carry are left out whole (DataStringGate), the operator being told once per
-// run, with the figures.
+// run, with the figures. A data string that a reader with the line open could not take whole,
+// since it is not reading, is lost whole, the operator again being told once per run.
 //
-// One line of a data string goes: the gate's decision, taken when the tick began -> the feed's
-// pacer -> the device, handed over on the clock's alarm.
+// One line of a data string goes: the decision, taken when its data string opened -> the
+// feed's pacer -> the device, handed over on the clock's alarm.
 class PacedLine final : public SerialLine, private SerialDevice::Events
 {
 public:
@@ -30,7 +31,7 @@ public:
 
     void open(qint16 port, const LineSettings& settings, SerialLine::Events& events) override;
     void close() override;
-    bool beginTick(bool opensDataString) override;
+    Delivery beginTick(bool opensDataString) override;
     void write(const QByteArray& bytes) override;
     void holdBack(std::chrono::milliseconds span, bool breakCondition) override;
     bool sendsBreaks() const override { return m_device->sendsBreaks(); }
@@ -44,6 +45,7 @@ public:
     qint64 dataStringsLeftOut() const { return m_gate ? m_gate->dataStringsLeftOut() : 0; }
 
 private:
+    Delivery decide();
     void gone(const QString& reason) override;
 
     Clock& m_clock;
@@ -53,7 +55,8 @@ private:
     DeferredCalls m_later;
     ErrorReporter& m_reporter;
     SerialLine::Events* m_events = nullptr; // while open
-    bool m_tickLetThrough = true;
+    Delivery m_delivery = Delivery::Sent;   // of the data string under way
+    bool m_idleReaderTold = false;
     bool m_nextLineOpensDataString = false;
     bool m_failing = false;
 };

@@ -21,8 +21,12 @@ class ErrorReporter;
 // that does not set the line up itself gets the bytes unchanged. It serves every Com Port
 // number, for the program's whole life.
 //
-// Like a wire, the line never waits for its reader: bytes sent while nobody has the slave open,
-// or while the reader lets its buffer fill up, are lost, and nothing piles up.
+// Like a wire, the line never waits for its reader: bytes sent while nobody has the slave open
+// are lost, and nothing piles up. A reader that has the line open keeps what it has not read on
+// its side of the pair, up to the terminal's 4 KiB buffer (4095 bytes), as a serial port's
+// driver keeps it; a data string that would not fit beside that is lost whole (`idleReader`,
+// asked as it opens), never torn, and the data strings after it go whole once the reader reads
+// again.
 //
 // Unlike a wire, a pseudo-terminal carries the bytes whatever speed its reader has set, so a
 // receiver set up wrong would go unseen: the line looks at the settings its reader has set
@@ -53,6 +57,9 @@ public:
     // looked at every 50 ms at most (a reader that comes sees the line from then on).
     void deliver(const QByteArray& bytes) override;
     QString describe(qint16 port) const override;
+    // A reader that has the line open and has left so much unread that `bytes` more would not
+    // fit in its buffer. Looks at its side of the pair (at most once per data string).
+    std::optional<IdleReader> idleReader(qint64 bytes) override;
 
     bool readerPresent() const;
     qint64 bytesLost() const { return m_lost; }
@@ -75,6 +82,9 @@ private:
     void discardInput();
     void lookAtReceiver();
     void discardUnread();
+    // A descriptor of the reader's side of the pair, to look at or flush it; -1 when there is
+    // none to be had (a reader holding it exclusively).
+    int openReaderSide() const;
 
     const Clock& m_clock;
     int m_master;
@@ -82,6 +92,8 @@ private:
     std::unique_ptr<LinkClaim> m_claim;
     qint64 m_lost = 0;
     bool m_hadReader = false;
+    qint64 m_unread = 0;                  // by the reader, when last looked at
+    std::chrono::nanoseconds m_readAt{0}; // when it was last seen to read
     std::optional<std::chrono::nanoseconds> m_lookedAt;
     std::optional<LineSettings> m_receiver;
     ReceiverCheck m_check;

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -19,6 +20,10 @@ namespace
 using namespace std::chrono_literals;
 constexpr std::chrono::nanoseconds readerLook = 50ms;
 constexpr std::chrono::nanoseconds receiverLook = 100ms;
+// What the reader's side of a pseudo-terminal holds unread (its line discipline's buffer, less
+// the byte it keeps free); beyond it the kernel holds some more, which is left as slack, so that
+// a data string let on the line is never cut short by a full terminal.
+constexpr qint64 readerBuffer = 4095;
 
 qint32 bitsPerSecondOf(speed_t speed)
 {
@@ -132,6 +137,8 @@ void VirtualLine::deliver(const QByteArray& bytes)
             if (!reader)
                 discardUnread();
             m_hadReader = reader;
+            m_unread = 0;
+            m_readAt = now;
         }
         if (reader)
             discardInput();
@@ -144,11 +151,45 @@ void VirtualLine::deliver(const QByteArray& bytes)
     m_lost += written < 0 ? bytes.size() : bytes.size() - written;
 }
 
+std::optional<SerialDevice::IdleReader> VirtualLine::idleReader(qint64 bytes)
+{
+    if (!m_hadReader)
+        return std::nullopt; // nobody there: the bytes are lost as on a wire nobody listens to
+    const int side = openReaderSide();
+    if (side < 0)
+        return std::nullopt;
+    int unread = 0;
+    const bool seen = ::ioctl(side, FIONREAD, &unread) == 0;
+    ::close(side);
+    if (!seen)
+        return std::nullopt;
+    const std::chrono::nanoseconds now = m_clock.now();
+    // Less unread than at the last look, with more sent since, means it has read meanwhile.
+    if (unread == 0 || unread < m_unread)
+        m_readAt = now;
+    m_unread = unread;
+    if (unread + bytes <= readerBuffer)
+        return std::nullopt;
+    return IdleReader{readerPath(), now - m_readAt};
+}
+
+int VirtualLine::openReaderSide() const
+{
+    // Through the master, where the system can (no path to look up); by the path elsewhere.
+#ifdef TIOCGPTPEER
+    if (const int side = ::ioctl(m_master, TIOCGPTPEER, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        side >= 0)
+        return side;
+#endif
+    return ::open(QFile::encodeName(m_path).constData(),
+                  O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
 void VirtualLine::discardUnread()
 {
     // What was sent between the reader's going and this look waits on the reader's side of the
     // pair, where only a descriptor of that side can flush it.
-    const int side = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int side = openReaderSide();
     if (side < 0)
         return;
     tcflush(side, TCIOFLUSH);

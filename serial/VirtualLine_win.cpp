@@ -21,6 +21,11 @@ VirtualLine::~VirtualLine() = default;
 
 void VirtualLine::deliver(const QByteArray&) {}
 
+std::optional<SerialDevice::IdleReader> VirtualLine::idleReader(qint64)
+{
+    return std::nullopt;
+}
+
 QString VirtualLine::describe(qint16 port) const
 {
     return QStringLiteral("Com Port %1 (virtual line)").arg(port);

@@ -634,12 +634,16 @@ private slots:
             RunRecord record(path, RunRecord::Mode::Afresh, reporter);
             const TimerRole& timer3 = TimerRoles::of(3);
             const TimerRole& timer1 = TimerRoles::of(1);
-            record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, true, 4, {}, {}});
-            record.ticked(1510ms, timer3, TickRecord{{"11\r\n", "END\r\n"}, true, true, 9, {}, {}});
-            record.ticked(2010ms, timer1, TickRecord{{"1\r\n"}, false, false, 3, {}, {}});
+            record.ticked(1500ms, timer3, TickRecord{{"11\r\n"}, false, Delivery::Sent, 4, {}, {}});
+            record.ticked(1510ms, timer3,
+                          TickRecord{{"11\r\n", "END\r\n"}, true, Delivery::Sent, 9, {}, {}});
+            record.ticked(2010ms, timer1,
+                          TickRecord{{"1\r\n"}, false, Delivery::LeftOut, 3, {}, {}});
             record.ticked(2020ms, timer1,
-                          TickRecord{{"1\r\n", "\u00e9\r\n"}, true, false, 6, {}, {}});
-            record.ticked(2520ms, timer1, TickRecord{{"1\r\n"}, true, true, 3, {}, {}, true});
+                          TickRecord{{"1\r\n", "\u00e9\r\n"}, true, Delivery::LeftOut, 6, {}, {}});
+            record.ticked(2520ms, timer1,
+                          TickRecord{{"1\r\n"}, true, Delivery::Sent, 3, {}, {}, true});
+            record.ticked(3020ms, timer1, TickRecord{{"1\r\n"}, true, Delivery::Lost, 3, {}, {}});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -654,7 +658,10 @@ private slots:
                                 "= 2020 data string 2 left out: 9 bytes\n"
                                 "2520 Timer1 first 31 0D 0A |1\\r\\n|\n"
                                 "= 2520 data string 3 (no terminator line: ended past 8192 "
-                                "bytes): 3 bytes\n"));
+                                "bytes): 3 bytes\n"
+                                "3020 Timer1 first lost:not-reading 31 0D 0A |1\\r\\n|\n"
+                                "= 3020 data string 4 lost (the reader is not reading): "
+                                "3 bytes\n"));
     }
 
     void recordTexts_data()
@@ -679,31 +686,37 @@ private slots:
     {
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QString>("line");
-        QTest::newRow("one-page") << QStringList{QStringLiteral("1"), QStringLiteral("2"),
-                                                 QStringLiteral("3"), QStringLiteral("0"),
-                                                 QStringLiteral("1"), QStringLiteral("63536")}
-                                  << QStringLiteral("1000 Timer4 22 1 2 3 0 1 63536");
+        QTest::addColumn<int>("delivery");
+        const QStringList page{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                               QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("63536")};
+        QTest::newRow("one-page") << page << QStringLiteral("1000 Timer4 22 1 2 3 0 1 63536") << 0;
+        QTest::newRow("left out") << page
+                                  << QStringLiteral("1000 Timer4 left-out:22 1 2 3 0 1 63536")
+                                  << int(Delivery::LeftOut);
+        QTest::newRow("lost") << page << QStringLiteral("1000 Timer4 lost:22 1 2 3 0 1 63536")
+                              << int(Delivery::Lost);
         QTest::newRow("empty terminator") << QStringList{QStringLiteral("1"), QString()}
-                                          << QStringLiteral("1000 Timer4 5 1 \"\"");
+                                          << QStringLiteral("1000 Timer4 5 1 \"\"") << 0;
         QTest::newRow("blank and beyond Latin-1")
             << QStringList{QStringLiteral("a b"), QStringLiteral("\u20ac")}
-            << QStringLiteral("1000 Timer4 8 \"a b\" \u20ac");
-        QTest::newRow("nothing") << QStringList{} << QStringLiteral("1000 Timer4 0");
+            << QStringLiteral("1000 Timer4 8 \"a b\" \u20ac") << 0;
+        QTest::newRow("nothing") << QStringList{} << QStringLiteral("1000 Timer4 0") << 0;
         QTest::newRow("control characters") << QStringList{QStringLiteral("h\x01\u009a")}
-                                            << QStringLiteral("1000 Timer4 5 h\\x01\\x9A");
+                                            << QStringLiteral("1000 Timer4 5 h\\x01\\x9A") << 0;
     }
 
     void traceLines()
     {
         QFETCH(QStringList, texts);
         QFETCH(QString, line);
+        QFETCH(int, delivery);
         QStringList written;
         qint64 bytes = 0;
         for (const QString& text : texts) {
             written.append(text + QStringLiteral("\r\n"));
             bytes += SerialControl::lineBytes(written.last()).size();
         }
-        const TickRecord tick{written, true, true, bytes, {}, {}};
+        const TickRecord tick{written, true, Delivery(delivery), bytes, {}, {}};
         QCOMPARE(TickTracePrinter::line(1000, QStringLiteral("Timer4"), tick), line);
     }
 
@@ -769,7 +782,7 @@ private slots:
         const rlimit small{100, limit.rlim_max};
         if (path.endsWith(QLatin1String("SMALL")))
             ::setrlimit(RLIMIT_FSIZE, &small);
-        const TickRecord tick{{"1\r\n", "2\r\n", "63536\r\n"}, true, true, 13, {}, {}};
+        const TickRecord tick{{"1\r\n", "2\r\n", "63536\r\n"}, true, Delivery::Sent, 13, {}, {}};
         for (const qint64 at : {1000, 1500, 2000}) {
             if (printer)
                 printer->ticked(std::chrono::milliseconds(at), TimerRoles::of(4), tick);

@@ -105,7 +105,7 @@ struct DayRig {
     Simulator simulator{form, store, timers, reporter, rules};
     qint64 closedAndSent = 0;
     TickListener sent{[this](auto, const TimerRole&, const TickRecord& tick) {
-        closedAndSent += tick.closedDataString && tick.sent ? 1 : 0;
+        closedAndSent += tick.closedDataString && tick.delivery == Delivery::Sent ? 1 : 0;
     }};
 
     explicit DayRig(bool twoPage)

@@ -288,7 +288,8 @@ private slots:
                               const char* scenario) {
             return QStringLiteral("\nTime=%1\nLine.Kind=none\nLine.ComPort=1\nLine.Device=\n"
                                   "Line.Link=\nLine.Bytes=%2\nRun.State=%3\nDataStrings.Sent=%4\n"
-                                  "DataStrings.LeftOut=0\nErrors=0\nFaults.Armed=1\nFault(1)=%5\n"
+                                  "DataStrings.LeftOut=0\nDataStrings.Lost=0\nErrors=0\nFaults."
+                                  "Armed=1\nFault(1)=%5\n"
                                   "Scenario.Step=%6\nend\n")
                 .arg(time)
                 .arg(bytes)

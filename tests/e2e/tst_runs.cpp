@@ -94,7 +94,8 @@ bool ended(Tool& tool, int ms)
     return QTest::qWaitFor([&] { return tool.process.state() == QProcess::NotRunning; }, ms);
 }
 
-// The bytes a record says went on the line, in order: every hex byte of its line records.
+// The bytes a record says went on the line, in order: every hex byte of its line records, but
+// those left out or lost.
 QByteArray sentBytes(const QByteArray& record)
 {
     QByteArray bytes;
@@ -102,6 +103,8 @@ QByteArray sentBytes(const QByteArray& record)
         if (line.isEmpty() || !std::isdigit(static_cast<unsigned char>(line[0])))
             continue;
         const QList<QByteArray> words = line.left(line.indexOf('|')).split(' ');
+        if (words.value(3) == "left-out" || words.value(3).startsWith("lost:"))
+            continue;
         for (const QByteArray& word : words.mid(3))
             if (word.size() == 2 && !word.contains(':'))
                 bytes += QByteArray::fromHex(word);
@@ -493,6 +496,55 @@ private slots:
         QCOMPARE(record.count("\n= "), 4); // at 1000, 1500, 2000 and 2500
         QVERIFY(record.contains("\n= 2500 data string 4: 44 bytes\n"));
         QCOMPARE(record.count("# alarm 1 raised\n"), 500); // 2001 to 2999, every other one
+    }
+
+    // A reader that opens the line and does not read for 8 s (about 800 bytes a second): what it
+    // reads afterwards is whole data strings, exactly those the record says were sent; the record
+    // marks the others lost, the summary counts them, and the operator is told once.
+    void aReaderThatDoesNotReadLosesWholeDataStrings()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("line"));
+        const QString log = dir.filePath(QStringLiteral("run.log"));
+        Tool tool;
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
+                    QStringLiteral("points=100"), QStringLiteral("--start"),
+                    QStringLiteral("--duration"), QStringLiteral("11"), QStringLiteral("--log"),
+                    log});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), patienceMs);
+        const int reader =
+            ::open(QFile::encodeName(link).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        QTest::qWait(8000);
+        QByteArray received;
+        char buffer[4096];
+        const auto readAll = [&] {
+            for (ssize_t count; (count = ::read(reader, buffer, sizeof buffer)) > 0;)
+                received.append(buffer, count);
+        };
+        while (!ended(tool, 20))
+            readAll();
+        readAll();
+        ::close(reader);
+        QCOMPARE(tool.process.exitCode(), 0);
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray record = file.readAll();
+        QCOMPARE(received, sentBytes(record));
+        const qsizetype lost = record.count(" lost (the reader is not reading): ");
+        const qsizetype sent = record.count("\n= ") - lost;
+        QVERIFY2(lost >= 3 && sent >= 14 && received.count(terminator) == sent, record.constData());
+        QCOMPARE(tool.readErr().count("Data transmission: the reader of " +
+                                      QFile::encodeName(link) + " has not read for "),
+                 1);
+        QVERIFY2(tool.err.contains(QStringLiteral("Summary: %1 data strings sent, 0 left out, %2 "
+                                                  "lost (not read); %3 bytes on the line")
+                                       .arg(sent)
+                                       .arg(lost)
+                                       .arg(received.size())
+                                       .toUtf8()),
+                 tool.err.constData());
     }
 
     // A receiver set to another speed is told of once, with both settings; one set right hears

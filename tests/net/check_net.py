@@ -31,7 +31,8 @@ def recorded_data_strings(log_path):
                 current = bytearray()
                 continue
             fields = line.split('|', 1)[0].split()
-            if len(fields) < 4 or not fields[0].isdigit() or fields[3] == 'left-out':
+            if (len(fields) < 4 or not fields[0].isdigit() or fields[3] == 'left-out'
+                    or fields[3].startswith('lost:')):
                 continue
             # The hex bytes, after a fault's marker (fault:KIND) if there is one.
             current += bytes(int(h, 16) for h in fields[3:] if len(h) == 2)

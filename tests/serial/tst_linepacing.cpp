@@ -554,7 +554,7 @@ private slots:
         qint64 made = 0, sentBytes = 0;
         for (const TickRecord& tick : rig.ticks) {
             made += tick.closedDataString ? 1 : 0;
-            sentBytes += tick.sent ? tick.bytes : 0;
+            sentBytes += tick.delivery == Delivery::Sent ? tick.bytes : 0;
         }
         QVERIFY(received.size() > 300 && rig.line.dataStringsLeftOut() > 300);
         QCOMPARE(qint64(received.size()) + rig.line.dataStringsLeftOut(), made);
@@ -612,10 +612,10 @@ private slots:
         qsizetype ended = 0, leftOut = 0, faulted = 0;
         for (const TickRecord& tick : rig.ticks) {
             ended += tick.closedDataString ? 1 : 0;
-            leftOut += tick.closedDataString && !tick.sent ? 1 : 0;
+            leftOut += tick.closedDataString && tick.delivery == Delivery::LeftOut ? 1 : 0;
             faulted += tick.fault == QLatin1String("noise") ? 1 : 0;
         }
-        QCOMPARE(ended, 12);   // of 119 ticks by 60 s
+        QCOMPARE(ended, 12);  // of 119 ticks by 60 s
         QCOMPARE(faulted, 9); // the second data string's ticks
         QVERIFY(leftOut > 0);
         QCOMPARE(leftOut, rig.line.dataStringsLeftOut());

@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -347,6 +348,64 @@ private slots:
         line.deliver(page);
         QCOMPARE(readAll(again), page); // only what was sent since it came
         ::close(again);
+    }
+
+    // A reader that has the line open and does not read for a minute, in virtual time on a real
+    // pseudo-terminal: once its buffer (4095 bytes) holds ten data strings, the next are lost
+    // whole, and it is told once; when it reads again it has whole data strings, exactly those
+    // the ticks say were sent, and the next go whole again.
+    void virtualLineLosesWholeDataStringsWhileItsReaderDoesNotRead()
+    {
+        VirtualClock clock;
+        RecordingReporter reporter;
+        auto created = VirtualLine::create(clock, QString(), reporter);
+        const QString path = created->path();
+        const int reader = openReader(path);
+        auto paced = SerialLines::virtualLine(clock, std::move(created), reporter);
+        const WireFeed& feed = paced->feed();
+        SerialControl port(std::move(paced));
+        struct : LineObserver {
+            QList<Delivery> deliveries;
+            void tickEnded(const TickRecord& tick) override { deliveries.append(tick.delivery); }
+            void lineFailed(const QString&) override {}
+        } observer;
+        port.setObserver(&observer);
+        openPort(port, 1);
+        const auto dataString = [](int i) { // 403 bytes, each its own
+            return (QByteArray::number(i).rightJustified(7, '0') + "\r\n").repeated(44) +
+                   "63536\r\n";
+        };
+        QByteArray received;
+        for (int i = 0; i < 140; ++i) { // every 500 ms; it reads after the one at 60 s
+            clock.advanceTo(500ms * i);
+            writeTick(port, dataString(i));
+            clock.advanceBy(499ms);
+            if (i >= 120)
+                received += readAll(reader);
+            // What was handed over has reached the reader's side before the next data string.
+            const qint64 unread = std::min<qint64>(feed.bytesHandedOver() - received.size(), 4095);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    int count = -1;
+                    return ::ioctl(reader, FIONREAD, &count) == 0 && count == unread;
+                }(),
+                patienceMs);
+        }
+        // Ten fit in its buffer, the next 111 are lost, the rest go once it reads again.
+        const QList<Delivery> expected = QList<Delivery>(10, Delivery::Sent) +
+                                         QList<Delivery>(111, Delivery::Lost) +
+                                         QList<Delivery>(19, Delivery::Sent);
+        QCOMPARE(observer.deliveries, expected);
+        QByteArray sent;
+        for (int i = 0; i < 140; ++i)
+            sent += expected[i] == Delivery::Sent ? dataString(i) : QByteArray();
+        QCOMPARE(received, sent);
+        QCOMPARE(reporter.notices,
+                 QStringList{QStringLiteral("Data transmission: the reader of %1 has not read for "
+                                            "5 s: data strings are left out until it reads again")
+                                 .arg(path)});
+        port.setObserver(nullptr);
+        ::close(reader);
     }
 
     // The settings a reader sets on its side of the pair, as the line sees them: told when a

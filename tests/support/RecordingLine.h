@@ -60,10 +60,10 @@ public:
         ++closes;
         m_events = nullptr;
     }
-    bool beginTick(bool /*opensDataString*/) override
+    Delivery beginTick(bool /*opensDataString*/) override
     {
         ++ticks;
-        return true;
+        return Delivery::Sent;
     }
     void write(const QByteArray& bytes) override
     {
