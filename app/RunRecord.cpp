@@ -38,6 +38,13 @@ void RunRecord::ticked(std::chrono::milliseconds sinceStart, const TimerRole& ti
         marker = QStringLiteral("fault:%1 ").arg(tick.fault);
     if (!tick.faultNote.isEmpty())
         m_faultNotes.append(tick.faultNote);
+    // The record keeps the due time; when the tick was handled late, it says so first.
+    if (tick.heldUp.count() > 0)
+        add(QStringLiteral("! %1 %2 held up %3 ms: handled at %4, no tick made up")
+                .arg(msSinceStart)
+                .arg(timer.name())
+                .arg(tick.heldUp.count())
+                .arg(msSinceStart + tick.heldUp.count()));
     for (const QString& text : tick.lines) {
         const QByteArray bytes = SerialControl::lineBytes(text);
         add(QStringLiteral("%1 %2 %3 %4%5 |%6|")

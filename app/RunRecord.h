@@ -38,6 +38,12 @@ class ErrorReporter;
 //     3000 Timer4 first fault:garble 31 5A 0D 0A |1Z\r\n|
 //     = 3000 data string 4 (garble: line 1 byte 2: 0D -> 5A): 133 bytes
 //
+// A tick handled more than 100 ms after its due time (the program was stopped, or the machine
+// stalled) is told before its lines, with how late it was and when it was handled; the ticks
+// due meanwhile were not made (the schedule makes none up):
+//
+//     ! 3500 Timer4 held up 4889 ms: handled at 8389, no tick made up
+//
 // A data string that never writes its terminator line (a fractional data string gap) ends past
 // 8 KiB all the same:
 //

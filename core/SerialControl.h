@@ -97,7 +97,7 @@ private:
     QString m_settingsText = m_settings.text();
     bool m_open = false;
     bool m_inTick = false;
-    bool m_inDataString = false; // a data string's first tick has been, its last not yet
+    bool m_inDataString = false;  // a data string's first tick has been, its last not yet
     qint64 m_dataStringBytes = 0; // of the data string under way, by the ticks before this one
     TickRecord m_tick;
     LineFaults* m_faults = nullptr;

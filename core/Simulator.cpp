@@ -133,7 +133,9 @@ void Simulator::tickEnded(const TickRecord& tick)
     if (std::exchange(m_firstTickAfterStart, false))
         m_startedAt = due - 1000ms;
     const TimerRole& timer = TimerRoles::of(m_tickingTimer);
-    tell([&](RunObserver& observer) { observer.ticked(due - m_startedAt, timer, tick); });
+    TickRecord told = tick;
+    told.heldUp = m_timers.tickHeldUp().value_or(0ms);
+    tell([&](RunObserver& observer) { observer.ticked(due - m_startedAt, timer, told); });
 }
 
 void Simulator::onTick(int timer)

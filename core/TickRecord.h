@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <chrono>
+
 // What one transmitter tick wrote to the port, told when the tick has ended.
 struct TickRecord {
     QStringList lines; // each as written, CR LF included
@@ -15,4 +17,7 @@ struct TickRecord {
     QString fault;                      // the kind of fault its data string was given, if any
     QString faultNote; // what the fault did in this tick, e.g. "drop-line: line 3 left out"
     bool unterminated = false;
+    // Handled this much after its due time, the program having been held up (stopped, or the
+    // machine stalled) for more than 100 ms; 0 otherwise.
+    std::chrono::milliseconds heldUp{0};
 };

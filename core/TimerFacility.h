@@ -41,6 +41,8 @@ public:
     std::optional<Ms> nextDue() const { return m_schedule.nextDue(); }
     // The moment the tick (or step) being handled was due, if one is being handled.
     std::optional<Ms> tickDue() const { return m_schedule.dispatchDue(); }
+    // How late it was handled, when the program was held up (more than 100 ms late).
+    std::optional<Ms> tickHeldUp() const { return m_schedule.dispatchHeldUp(); }
 
 private:
     void wake();

@@ -73,7 +73,7 @@ void TimerSchedule::deliverDue(Ms now, const std::function<Ms()>& clock)
             (!found || m_steps.front().due <= m_entries[*found].due)) {
             PendingStep next = std::move(m_steps.front());
             m_steps.pop_front();
-            dispatch(next.due, next.step);
+            dispatch(next.due, clock(), next.step);
             continue;
         }
         if (!found)
@@ -84,21 +84,34 @@ void TimerSchedule::deliverDue(Ms now, const std::function<Ms()>& clock)
         const Ms handledAt = clock();
         entry.due =
             due + entry.interval > handledAt ? due + entry.interval : handledAt + entry.interval;
-        dispatch(due, [this, timer = *found + 1] {
+        dispatch(due, handledAt, [this, timer = *found + 1] {
             if (m_handler)
                 m_handler(timer);
         });
     }
 }
 
-void TimerSchedule::dispatch(Ms due, const std::function<void()>& handle)
+void TimerSchedule::dispatch(Ms due, Ms handledAt, const std::function<void()>& handle)
 {
     // Restored afterwards: a handler's nested event loop may deliver ticks of its own.
     struct Restore {
-        std::optional<Ms>& due;
-        std::optional<Ms> previous;
-        ~Restore() { due = previous; }
-    } restore{m_dispatchDue, m_dispatchDue};
+        TimerSchedule& schedule;
+        std::optional<Ms> due;
+        Ms handledAt;
+        ~Restore()
+        {
+            schedule.m_dispatchDue = due;
+            schedule.m_dispatchHandledAt = handledAt;
+        }
+    } restore{*this, m_dispatchDue, m_dispatchHandledAt};
     m_dispatchDue = due;
+    m_dispatchHandledAt = handledAt;
     handle();
+}
+
+std::optional<TimerSchedule::Ms> TimerSchedule::dispatchHeldUp() const
+{
+    if (!m_dispatchDue || m_dispatchHandledAt - *m_dispatchDue <= lateTolerance)
+        return std::nullopt;
+    return m_dispatchHandledAt - *m_dispatchDue;
 }

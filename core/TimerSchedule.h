@@ -42,6 +42,10 @@ public:
     void deliverDue(Ms now, const std::function<Ms()>& clock);
     // The due time of the tick or step being handled, if any.
     std::optional<Ms> dispatchDue() const { return m_dispatchDue; }
+    // How late the tick or step being handled was handled, when later than a busy machine's
+    // wake-up latency (100 ms): the program was held up meanwhile (stopped, or the machine
+    // stalled).
+    std::optional<Ms> dispatchHeldUp() const;
 
 private:
     struct Entry {
@@ -53,7 +57,7 @@ private:
     // Where the count of a timer restarted at `now`, by a tick due at `due`, starts from.
     static Ms restartAnchor(Ms due, Ms interval, Ms now);
     static int slot(int timer);
-    void dispatch(Ms due, const std::function<void()>& handle);
+    void dispatch(Ms due, Ms handledAt, const std::function<void()>& handle);
 
     struct PendingStep {
         Ms due;
@@ -64,4 +68,5 @@ private:
     std::deque<PendingStep> m_steps; // in the order they are due
     TickHandler m_handler;
     std::optional<Ms> m_dispatchDue; // the due time of the tick being handled
+    Ms m_dispatchHandledAt{0};       // and when it was handled
 };

@@ -4,7 +4,9 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <deque>
 #include <optional>
+#include <utility>
 
 // Decides, tick by tick, what goes on a line that may not carry everything the transmitters
 // produce (200 points a page at short gaps is several times the 960 characters a second of
@@ -33,7 +35,8 @@ public:
         m_producedBytes += bytes;
     }
 
-    // The one notice of a run, when its first data string has been left out; taken once.
+    // The one notice of a run, when a data string is first left out with the transmitters
+    // producing more than the line carries (over about the last ten seconds); taken once.
     std::optional<QString> takeNotice();
 
     qint64 dataStringsLeftOut() const { return m_leftOut; }
@@ -42,6 +45,7 @@ public:
 
 private:
     void leaveOut(std::chrono::milliseconds now);
+    void noteOpening(std::chrono::milliseconds now);
 
     double m_charactersPerSecond;
     qint64 m_idleTolerance;
@@ -51,8 +55,9 @@ private:
     qint64 m_lastDataStringBytes = 0;
     qint64 m_lastLetThroughBytes = 0; // the data string before this one, if it went
 
-    std::optional<std::chrono::milliseconds> m_firstTick;
     qint64 m_producedBytes = 0; // by the run's ticks so far
+    // Openings of data strings, with the bytes produced before each, over the last ten seconds.
+    std::deque<std::pair<std::chrono::milliseconds, qint64>> m_openings;
     qint64 m_leftOut = 0;
     bool m_noticeGiven = false;
     std::optional<QString> m_notice;

@@ -84,12 +84,18 @@ std::optional<Pacer::Ns> Pacer::nextDataStringStart() const
     return std::nullopt;
 }
 
-void Pacer::resumeIfStalled(Ns now)
+Pacer::Ns Pacer::stalledBy(Ns now) const
 {
     if (m_queue.empty())
-        return;
+        return Ns(0);
     const Ns late = now - startOf(m_queue.front(), m_headSent);
-    if (late <= stall)
+    return late > stall ? late : Ns(0);
+}
+
+void Pacer::resumeIfStalled(Ns now)
+{
+    const Ns late = stalledBy(now);
+    if (late == Ns(0))
         return;
     for (Entry& entry : m_queue)
         entry.start += late;
@@ -134,7 +140,9 @@ void Pacer::clear()
 
 qint64 Pacer::backlogBytes(Ns now) const
 {
-    if (m_idleAt <= now)
+    // After a stall what waits goes from now, once the wire is taken up again.
+    const Ns idleAt = m_idleAt + stalledBy(now);
+    if (idleAt <= now)
         return 0;
-    return qint64(std::ceil((m_idleAt - now) / m_characterTime));
+    return qint64(std::ceil((idleAt - now) / m_characterTime));
 }

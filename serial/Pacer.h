@@ -37,7 +37,8 @@ public:
     std::optional<Ns> nextHandOver(Ns now) const;
 
     // When the next byte is overdue by more than 100 ms (the program was stopped, or the machine
-    // stalled), the wire takes up from now: what waits goes at the line rate, not at once.
+    // stalled), the wire takes up from now: what waits goes at the line rate, not at once, and a
+    // line appended after it follows it at once.
     void resumeIfStalled(Ns now);
     // Leaves only the rest of the line being sent: a line is never cut short.
     void dropAfterCurrentLine();
@@ -73,6 +74,8 @@ private:
     Ns startOf(const Entry& entry, qsizetype index) const;
     // When the next queued data string starts, if one is queued whole.
     std::optional<Ns> nextDataStringStart() const;
+    // How overdue the next byte is at `now`, when by more than 100 ms; 0 otherwise.
+    Ns stalledBy(Ns now) const;
 
     std::chrono::duration<double, std::nano> m_characterTime;
     std::deque<Entry> m_queue;

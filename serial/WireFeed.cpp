@@ -22,7 +22,12 @@ void WireFeed::beginRun(double charactersPerSecond)
 
 void WireFeed::append(const QByteArray& line, bool opensDataString)
 {
-    m_pacer->append(line, m_clock.now(), opensDataString);
+    // A tick handled after a stall may come before the hand-over alarm that would take the wire
+    // up again: what waits is moved to now first, and the new line goes after it, not the stall
+    // later again.
+    const Pacer::Ns now = m_clock.now();
+    m_pacer->resumeIfStalled(now);
+    m_pacer->append(line, now, opensDataString);
     handOver();
 }
 

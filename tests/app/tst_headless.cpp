@@ -622,8 +622,8 @@ private slots:
                                 "# Stop\n"));
     }
 
-    // A data string the line left out, a two-page one, and one without a terminator line, as the
-    // record shows them.
+    // A data string the line left out, a two-page one, one without a terminator line, one the
+    // reader could not take, and a tick held up, as the record shows them.
     void theRecordMarksWhatWasLeftOut()
     {
         QTemporaryDir dir;
@@ -644,6 +644,8 @@ private slots:
             record.ticked(2520ms, timer1,
                           TickRecord{{"1\r\n"}, true, Delivery::Sent, 3, {}, {}, true});
             record.ticked(3020ms, timer1, TickRecord{{"1\r\n"}, true, Delivery::Lost, 3, {}, {}});
+            record.ticked(3520ms, timer1,
+                          TickRecord{{"1\r\n"}, true, Delivery::Sent, 3, {}, {}, false, 4889ms});
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -661,7 +663,10 @@ private slots:
                                 "bytes): 3 bytes\n"
                                 "3020 Timer1 first lost:not-reading 31 0D 0A |1\\r\\n|\n"
                                 "= 3020 data string 4 lost (the reader is not reading): "
-                                "3 bytes\n"));
+                                "3 bytes\n"
+                                "! 3520 Timer1 held up 4889 ms: handled at 8409, no tick made up\n"
+                                "3520 Timer1 first 31 0D 0A |1\\r\\n|\n"
+                                "= 3520 data string 5: 3 bytes\n"));
     }
 
     void recordTexts_data()

@@ -349,8 +349,21 @@ private slots:
         QCOMPARE(gate.dataStringsLeftOut(), 2);
         DataStringGate nextRun(cps); // a new run is told again
         nextRun.beginTick(true, 0, 1000ms);
-        QVERIFY(!nextRun.beginTick(true, 100, 1500ms));
+        nextRun.produced(902);
+        QVERIFY(!nextRun.beginTick(true, 1000, 1500ms));
         QVERIFY(nextRun.takeNotice().has_value());
+    }
+
+    // A data string held back ten minutes by a fault: those after it are left out while the
+    // line is held, and that is no overload.
+    void aLineHeldBackIsNoOverload()
+    {
+        SimulatorOnLine rig;
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.faults.arm(LineFault::parse(QStringLiteral("delay 600000")));
+        rig.clock.advanceTo(20s);
+        QCOMPARE(rig.line.dataStringsLeftOut(), 38); // all 39 but the held one
+        QVERIFY(rig.reporter.notices.isEmpty());
     }
 
     void portNumbersNameDevices_data()
@@ -619,6 +632,36 @@ private slots:
         QCOMPARE(faulted, 9); // the second data string's ticks
         QVERIFY(leftOut > 0);
         QCOMPARE(leftOut, rig.line.dataStringsLeftOut());
+    }
+
+    // Stopped for 3 s at 5505 ms, while the wire sends the first data string of the second data
+    // set behind the last of the first (the switch at 5000): the tick due at 5510 is handled at
+    // 8505, as the wire is taken up again, and its data string follows the rest of the one that
+    // was going out at once; the tick says how late it was; nothing is left out, nobody is told
+    // the line cannot keep up.
+    void aTickHandledAfterAStallGoesAtOnce()
+    {
+        SimulatorOnLine rig;
+        rig.form.Text1.setText(QStringLiteral("100")); // 402 and 421 bytes a data string
+        QVERIFY(rig.simulator.Command1_Click());
+        rig.clock.advanceTo(5505ms);
+        rig.clock.stall(3s);
+        rig.clock.advanceTo(10s);
+        QCOMPARE(rig.tickTimes.mid(8),
+                 QStringList({"Timer4 5000", "Timer5 5010", "Timer5 5510 at 8505", "Timer5 9005",
+                              "Timer5 9505"}));
+        QCOMPARE(rig.ticks[10].heldUp, 2995ms);
+        QCOMPARE(rig.ticks[11].heldUp, 0ms);
+        // The rest of the data string of 5010 (from the byte the stall stopped), then the late
+        // one at once.
+        const QList<Received> strings = dataStrings(*rig.device, "63536\r\n");
+        QVERIFY(strings.size() >= 12);
+        QCOMPARE(strings[10].bytes.size(), 421);
+        const qint64 restOfTheOneBefore = strings[10].atNs - 8505 * ms;
+        QVERIFY2(restOfTheOneBefore >= 0 && restOfTheOneBefore < 440 * ms,
+                 qPrintable(QString::number(strings[10].atNs)));
+        QCOMPARE(rig.line.dataStringsLeftOut(), 0);
+        QVERIFY(rig.reporter.notices.isEmpty());
     }
 
     // The notice comes from the event loop, after the tick, never inside a write.
