@@ -56,6 +56,9 @@ public:
             ::close(m_fd);
     }
     bool isOpen() const { return m_fd >= 0; }
+    // A reader that stops reading, and one that reads again.
+    void pause() { m_reading.stop(); }
+    void resume() { m_reading.start(1); }
     const QByteArray& poll()
     {
         char buffer[4096];
