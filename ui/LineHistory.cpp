@@ -19,8 +19,10 @@ QString LineHistory::Entry::mark(int currentRun) const
 {
     if (!fault.isEmpty())
         return faultNote.isEmpty() ? fault : faultNote;
-    if (!sent)
+    if (delivery == Delivery::LeftOut)
         return QStringLiteral("left out: the line could not carry it");
+    if (delivery == Delivery::Lost)
+        return QStringLiteral("lost: the reader was not reading");
     if (!closed && run < currentRun)
         return QStringLiteral("not ended: Stop came first");
     return {};
@@ -63,7 +65,7 @@ void LineHistory::add(Entry& entry, const Heard& heard)
     Page page;
     page.dueMs = heard.sinceStart.count();
     page.bytes = tick.bytes;
-    if (tick.sent) {
+    if (tick.delivery == Delivery::Sent) {
         page.wireStartMs = std::max(double(page.dueMs), m_wireFreeMs);
         page.wireEndMs = page.wireStartMs + double(tick.bytes) / m_bytesPerMs;
         m_wireFreeMs = page.wireEndMs;
@@ -78,7 +80,8 @@ void LineHistory::add(Entry& entry, const Heard& heard)
         ++entry.lineCount;
     }
     entry.byteCount += tick.bytes;
-    entry.sent = entry.sent && tick.sent;
+    if (tick.delivery != Delivery::Sent)
+        entry.delivery = tick.delivery;
     if (!tick.fault.isEmpty())
         entry.fault = tick.fault;
     if (!tick.faultNote.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Delivery.h"
 #include "core/RunObserver.h"
 #include "core/TickRecord.h"
 
@@ -43,11 +44,13 @@ public:
         QByteArray bytes;     // as they went on the line (the first bytesKept of them)
         qint64 byteCount = 0; // all of them
         int lineCount = 0;
-        bool sent = true;    // false: the line left it out
+        Delivery delivery = Delivery::Sent; // left out by a busy line, or lost by a reader
         bool closed = false; // its terminator line was written
         QString fault;       // the kind of fault that broke it, if one did
         QString faultNote;   // and what the fault did
         QList<Page> pages;
+
+        bool sent() const { return delivery == Delivery::Sent; }
 
         // What the table's last column says: the fault and what it did, or why it is not whole.
         QString mark(int currentRun) const;

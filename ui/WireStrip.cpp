@@ -76,7 +76,7 @@ void WireStrip::paintEvent(QPaintEvent* /*event*/)
             const double start = x(on.wireStartMs);
             bars.add(QRectF(start, band.top() + 2, std::max(2.0, x(on.wireEndMs) - start),
                             band.height() - 4),
-                     page, entry.sent, broken);
+                     page, entry.sent(), broken);
         }
         if (broken)
             faultNames.append({x(entry.pages.first().wireStartMs), entry.fault});

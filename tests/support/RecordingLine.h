@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QList>
 
-// A line that keeps every write with the time it was made, lets every tick through, and can be
-// told to refuse opening or to give out.
+// A line that keeps every write with the time it was made, lets every tick through (or gives
+// every data string the fate it is told), and can be told to refuse opening or to give out.
 class RecordingLine final : public SerialLine
 {
 public:
@@ -30,6 +30,8 @@ public:
         bool breakCondition;
     };
     QList<Hold> holds;
+    Delivery delivery = Delivery::Sent; // what becomes of every data string
+
 
     QByteArray allBytes() const
     {
@@ -63,7 +65,7 @@ public:
     Delivery beginTick(bool /*opensDataString*/) override
     {
         ++ticks;
-        return Delivery::Sent;
+        return delivery;
     }
     void write(const QByteArray& bytes) override
     {

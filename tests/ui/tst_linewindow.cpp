@@ -47,6 +47,8 @@ private slots:
     void historyStaysBounded();
     void faultedDataStringIsMarked_data();
     void faultedDataStringIsMarked();
+    void undeliveredDataStringIsMarked_data();
+    void undeliveredDataStringIsMarked();
     void scriptIsCheckedWholeBeforeItRuns_data();
     void scriptIsCheckedWholeBeforeItRuns();
     void faultArmedAtTheDeskRecordsAsTheCommand();
@@ -123,6 +125,34 @@ void LineWindowTest::faultedDataStringIsMarked()
     QVERIFY2(marked.data().toString().startsWith(mark), qPrintable(marked.data().toString()));
     QVERIFY(!marked.data(Qt::DecorationRole).isNull());
     QVERIFY(history.index(2, LineHistory::Mark).data().toString().isEmpty());
+}
+
+void LineWindowTest::undeliveredDataStringIsMarked_data()
+{
+    QTest::addColumn<int>("delivery");
+    QTest::addColumn<QString>("mark");
+    QTest::newRow("sent") << int(Delivery::Sent) << QString();
+    QTest::newRow("left out") << int(Delivery::LeftOut)
+                              << "left out: the line could not carry it";
+    QTest::newRow("lost") << int(Delivery::Lost) << "lost: the reader was not reading";
+}
+
+void LineWindowTest::undeliveredDataStringIsMarked()
+{
+    QFETCH(int, delivery);
+    QFETCH(QString, mark);
+    SimulatorRig rig;
+    rig.line.delivery = Delivery(delivery);
+    rig.setSetup(QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("3"),
+                 QStringLiteral("1"));
+    LineHistory history(rig.simulator);
+    rig.simulator.Form_Load();
+    rig.simulator.Command1_Click();
+    rig.clock.advanceTo(1200ms);
+    history.sync();
+    QCOMPARE(history.rowCount(), 1);
+    QCOMPARE(history.entry(0).byteCount, 133);
+    QCOMPARE(history.index(0, LineHistory::Mark).data().toString(), mark);
 }
 
 void LineWindowTest::scriptIsCheckedWholeBeforeItRuns_data()
