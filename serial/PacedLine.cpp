@@ -61,7 +61,7 @@ Delivery PacedLine::decide()
     if (!std::exchange(m_idleReaderTold, true)) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(idle->idleFor);
         m_later.post([this, text = QStringLiteral("the reader of %1 has not read for %2 s: data "
-                                                  "strings are left out until it reads again")
+                                                  "strings are lost until it reads again")
                                        .arg(idle->where)
                                        .arg(seconds.count())] {
             m_reporter.notice(QStringLiteral("Data transmission"), text);

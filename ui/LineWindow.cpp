@@ -352,11 +352,10 @@ void LineWindow::showLine(const RunStatus& status)
 void LineWindow::showCounts(const RunStatus& status)
 {
     m_sent->setText(QString::number(status.dataStringsSent));
-    m_leftOut->setText(status.dataStringsLost == 0
-                           ? QString::number(status.dataStringsLeftOut)
-                           : QStringLiteral("%1; lost, not read: %2")
-                                 .arg(status.dataStringsLeftOut)
-                                 .arg(status.dataStringsLost));
+    m_leftOut->setText(status.dataStringsLost == 0 ? QString::number(status.dataStringsLeftOut)
+                                                   : QStringLiteral("%1; lost, not read: %2")
+                                                         .arg(status.dataStringsLeftOut)
+                                                         .arg(status.dataStringsLost));
     m_bytes->setText(QString::number(status.bytesOnTheLine));
     m_errors->setText(QString::number(status.errorsReported));
 

@@ -402,7 +402,7 @@ private slots:
         QCOMPARE(received, sent);
         QCOMPARE(reporter.notices,
                  QStringList{QStringLiteral("Data transmission: the reader of %1 has not read for "
-                                            "5 s: data strings are left out until it reads again")
+                                            "5 s: data strings are lost until it reads again")
                                  .arg(path)});
         port.setObserver(nullptr);
         ::close(reader);
