@@ -1,73 +1,70 @@
 #include "bench/PtyBaseline.h"
 #include "bench/MonotonicClock.h"
-#include "bench/Quantile.h"
-
-#include <QList>
 
 #include <algorithm>
-#include <atomic>
 #include <ctime>
-#include <poll.h>
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
-namespace
+PtyBaseline::PtyBaseline()
 {
-constexpr qint64 periodNs = 100'000'000;
-} // namespace
-
-PtyBaseline PtyBaseline::measure(qint64 seconds)
-{
-    int master = -1;
-    int slave = -1;
     termios raw{};
     ::cfmakeraw(&raw);
-    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
-        return {};
-
+    if (::openpty(&m_master, &m_slave, nullptr, &raw, nullptr) != 0) {
+        m_master = m_slave = -1;
+        return;
+    }
+    ::fcntl(m_slave, F_SETFL, ::fcntl(m_slave, F_GETFL) | O_NONBLOCK);
+    m_firstNs = monotonicNs() + periodNs;
+    m_writing = true;
     // Each byte is written at its own moment, so the reader knows when it left.
-    const qint64 firstNs = monotonicNs() + periodNs;
-    const qint64 count = seconds * 1'000'000'000 / periodNs;
-    std::atomic<bool> writing{true};
-    std::thread writer([&] {
-        for (qint64 i = 0; i < count; ++i) {
-            const qint64 dueNs = firstNs + i * periodNs;
+    m_writer = std::thread([this] {
+        for (qint64 i = 0; m_writing; ++i) {
+            const qint64 dueNs = m_firstNs + i * periodNs;
             const timespec due{time_t(dueNs / 1'000'000'000), long(dueNs % 1'000'000'000)};
             clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
             const char byte = 'x';
-            if (::write(master, &byte, 1) != 1)
+            if (::write(m_master, &byte, 1) != 1)
                 break;
         }
-        writing = false;
     });
+}
 
-    QList<double> delaysMs;
-    for (qint64 received = 0; received < count;) {
-        pollfd line{slave, POLLIN, 0};
-        if (::poll(&line, 1, 500) <= 0) {
-            if (!writing)
-                break;
-            continue;
-        }
-        const qint64 atNs = monotonicNs();
-        char buffer[64];
-        const ssize_t got = ::read(slave, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        // Bytes read together: the last of them was written last, at its moment.
-        received += got;
-        const qint64 writtenNs = firstNs + (received - 1) * periodNs;
-        delaysMs.append(double(atNs - writtenNs) / 1e6);
+PtyBaseline::~PtyBaseline()
+{
+    stop();
+    if (m_master >= 0) {
+        ::close(m_master);
+        ::close(m_slave);
     }
-    writer.join();
-    ::close(master);
-    ::close(slave);
-    if (delaysMs.isEmpty())
-        return {};
-    return {delaysMs.size(), quantile(delaysMs, 0.5), quantile(delaysMs, 0.99),
-            quantile(delaysMs, 1.0),
-            qsizetype(std::count_if(delaysMs.begin(), delaysMs.end(),
-                                    [](double delay) { return delay > 1.0; }))};
+}
+
+void PtyBaseline::stop()
+{
+    m_writing = false;
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void PtyBaseline::read(double atMs)
+{
+    char buffer[64];
+    const ssize_t got = ::read(m_slave, buffer, sizeof buffer);
+    if (got <= 0)
+        return;
+    // Bytes read together: the last of them was written last, at its moment.
+    m_received += got;
+    const double writtenMs = double(m_firstNs + (m_received - 1) * periodNs) / 1e6;
+    m_samples.append({writtenMs, atMs - writtenMs});
+}
+
+double PtyBaseline::worstNear(double atMs, double spanMs) const
+{
+    double worst = 0;
+    for (const Sample& sample : m_samples)
+        if (std::abs(sample.writtenMs - atMs) <= spanMs)
+            worst = std::max(worst, sample.delayMs);
+    return worst;
 }

@@ -1,10 +1,14 @@
 #include "bench/ToolRun.h"
 #include "bench/MonotonicClock.h"
+#include "bench/PtyBaseline.h"
+
+#include <QDir>
 
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -23,6 +27,22 @@ qint64 residentKb(pid_t pid)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return -1;
+}
+
+// Voluntary and involuntary context switches of all of the process's threads so far.
+qint64 contextSwitchesOf(pid_t pid)
+{
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    qint64 switches = 0;
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks + QLatin1Char('/') + task + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.contains("ctxt_switches:"))
+                switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return switches;
 }
 } // namespace
 
@@ -119,10 +139,14 @@ void ToolRun::follow(int pid, int line, int errors)
     ::fcntl(errors, F_SETFL, O_NONBLOCK);
     double nextSample = monotonicMs() + 1000;
     bool lineOpen = line >= 0;
+    const int bare = baseline ? baseline->readingSide() : -1;
+    std::optional<std::pair<double, qint64>> firstSwitches;
     for (;;) {
-        pollfd fds[2] = {{lineOpen ? line : -1, POLLIN, 0}, {errors, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, 250);
+        pollfd fds[3] = {{lineOpen ? line : -1, POLLIN, 0}, {errors, POLLIN, 0}, {bare, POLLIN, 0}};
+        const int ready = ::poll(fds, 3, 250);
         const double at = monotonicMs();
+        if (ready > 0 && (fds[2].revents & POLLIN))
+            baseline->read(at);
         if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
             char buffer[8192];
             const ssize_t count = ::read(line, buffer, sizeof buffer);
@@ -141,6 +165,12 @@ void ToolRun::follow(int pid, int line, int errors)
             const qint64 rss = residentKb(pid);
             if (rss >= 0)
                 rssSamplesKb.append(rss);
+            if (const qint64 switches = contextSwitchesOf(pid); switches > 0) {
+                if (!firstSwitches)
+                    firstSwitches = {at, switches};
+                contextSwitches = switches - firstSwitches->second;
+                switchSeconds = (at - firstSwitches->first) / 1000.0;
+            }
             nextSample += 1000;
         }
         int status = 0;

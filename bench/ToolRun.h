@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class PtyBaseline;
+
 // One headless run of the tool on its virtual line, read by this process as a monitoring
 // application would read its serial port: every chunk with the moment it arrived (monotonic
 // clock, ms), the tool's CPU time and peak resident memory from the system, and its resident
@@ -27,6 +29,12 @@ public:
     double startedAtMs = 0;     // when the tool was started
     double lineNamedAtMs = 0;   // when it named its line, its start-up done
     QList<qint64> rssSamplesKb; // one a second
+    // Its threads' context switches (each a sleep it woke from, or a turn taken from it) from the
+    // first sample to the last, and the seconds between them.
+    qint64 contextSwitches = 0;
+    double switchSeconds = 0;
+    // Read beside the tool's line, by the same loop, while the tool runs: nothing when null.
+    PtyBaseline* baseline = nullptr;
     double cpuSeconds = 0;
     qint64 peakRssKb = 0;
     int exitStatus = -1;
