@@ -5,6 +5,7 @@
 #include "app/StandardErrorReporter.h"
 #include "core/UsageError.h"
 #include "platform/CommandReader.h"
+#include "platform/ProgramEnvironment.h"
 #include "platform/SignalWatcher.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 
 int runHeadless(int& argc, char** argv, const Options& options, StandardErrorReporter& reporter)
 {
+    ProgramEnvironment::plainEventLoop();
     QCoreApplication application(argc, argv);
     std::unique_ptr<Session> session;
     try {

@@ -16,4 +16,9 @@ void keepRunningWhenOutputCloses();
 // message boxes as well). A console it shares with the command prompt it was started from stays.
 // Nothing on Linux.
 void windowOpens();
+// The program runs without a window: its event loop needs no more than the system's own wait for
+// descriptors and timers. Linux: Qt's own dispatcher rather than GLib's main loop, which wakes
+// the program more often and costs more per wake-up (unless QT_NO_GLIB is set already: the
+// user's choice stands). Nothing on Windows.
+void plainEventLoop();
 } // namespace ProgramEnvironment

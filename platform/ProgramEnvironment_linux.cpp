@@ -10,6 +10,12 @@ void ProgramEnvironment::keepRunningWhenOutputCloses()
 
 void ProgramEnvironment::windowOpens() {}
 
+void ProgramEnvironment::plainEventLoop()
+{
+    // Read when the application object makes its dispatcher, so it must come before that.
+    setenv("QT_NO_GLIB", "1", 0);
+}
+
 bool ProgramEnvironment::displayAvailable()
 {
     const auto set = [](const char* name) {

@@ -4,6 +4,8 @@
 
 void ProgramEnvironment::keepRunningWhenOutputCloses() {}
 
+void ProgramEnvironment::plainEventLoop() {}
+
 void ProgramEnvironment::windowOpens()
 {
     // The program alone in its console: the console was made for it.

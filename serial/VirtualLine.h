@@ -30,8 +30,10 @@ class ErrorReporter;
 //
 // Unlike a wire, a pseudo-terminal carries the bytes whatever speed its reader has set, so a
 // receiver set up wrong would go unseen: the line looks at the settings its reader has set
-// (every 100 ms: the speed and the stop bits, which the master side shows; the pair is always 8
-// data bits without parity) and has each change checked against what it sends (ReceiverCheck).
+// (the speed and the stop bits, which the master side shows; the pair is always 8 data bits
+// without parity) and has each change checked against what it sends (ReceiverCheck): every
+// 100 ms while it sends, at a hand-over, and every second while it is idle, so that an idle line
+// wakes the program once a second, not ten times.
 class VirtualLine final : public SerialDevice
 {
 public:
@@ -81,6 +83,8 @@ private:
                 ErrorReporter& reporter);
     void discardInput();
     void lookAtReceiver();
+    // The idle look's alarm: a look, unless a hand-over had one less than a second ago.
+    void receiverLookDue();
     void discardUnread();
     // A descriptor of the reader's side of the pair, to look at or flush it; -1 when there is
     // none to be had (a reader holding it exclusively).
@@ -98,4 +102,5 @@ private:
     std::optional<LineSettings> m_receiver;
     ReceiverCheck m_check;
     std::unique_ptr<Alarm> m_receiverLook;
+    std::chrono::nanoseconds m_receiverLookedAt;
 };

@@ -19,7 +19,10 @@ namespace
 {
 using namespace std::chrono_literals;
 constexpr std::chrono::nanoseconds readerLook = 50ms;
-constexpr std::chrono::nanoseconds receiverLook = 100ms;
+// How often the reader's settings are looked at: while the line sends, at a hand-over at most
+// this often; while it is idle, on an alarm of its own this often (a wake-up a second).
+constexpr std::chrono::nanoseconds receiverLookSending = 100ms;
+constexpr std::chrono::nanoseconds receiverLookIdle = 1s;
 // What the reader's side of a pseudo-terminal holds unread (its line discipline's buffer, less
 // the byte it keeps free); beyond it the kernel holds some more, which is left as slack, so that
 // a data string let on the line is never cut short by a full terminal.
@@ -83,14 +86,23 @@ std::unique_ptr<VirtualLine> VirtualLine::create(Clock& clock, const QString& li
 VirtualLine::VirtualLine(Clock& clock, int master, QString path, std::unique_ptr<LinkClaim> claim,
                          ErrorReporter& reporter)
     : m_clock(clock), m_master(master), m_path(std::move(path)), m_claim(std::move(claim)),
-      m_check(reporter, readerPath()), m_receiverLook(clock.makeAlarm([this] { lookAtReceiver(); }))
+      m_check(reporter, readerPath()),
+      m_receiverLook(clock.makeAlarm([this] { receiverLookDue(); })),
+      m_receiverLookedAt(clock.now())
 {
-    m_receiverLook->set(clock.now() + receiverLook);
+    m_receiverLook->set(m_receiverLookedAt + receiverLookIdle);
+}
+
+void VirtualLine::receiverLookDue()
+{
+    if (m_clock.now() - m_receiverLookedAt >= receiverLookIdle)
+        lookAtReceiver();
+    m_receiverLook->set(m_receiverLookedAt + receiverLookIdle);
 }
 
 void VirtualLine::lookAtReceiver()
 {
-    m_receiverLook->set(m_clock.now() + receiverLook);
+    m_receiverLookedAt = m_clock.now();
     std::optional<LineSettings> seen;
     termios settings{};
     if (readerPresent() && ::tcgetattr(m_master, &settings) == 0) {
@@ -127,6 +139,8 @@ bool VirtualLine::readerPresent() const
 void VirtualLine::deliver(const QByteArray& bytes)
 {
     const std::chrono::nanoseconds now = m_clock.now();
+    if (now - m_receiverLookedAt >= receiverLookSending)
+        lookAtReceiver();
     if (!m_lookedAt || now - *m_lookedAt >= readerLook) {
         m_lookedAt = now;
         const bool reader = readerPresent();

@@ -27,8 +27,13 @@ void WireFeed::append(const QByteArray& line, bool opensDataString)
     // later again.
     const Pacer::Ns now = m_clock.now();
     m_pacer->resumeIfStalled(now);
+    const bool wireWasIdle = m_pacer->isEmpty();
     m_pacer->append(line, now, opensDataString);
-    handOver();
+    // Behind other lines a line changes neither what is due next nor when: the alarm set for
+    // those stands (a tick's twenty lines set it once, not twenty times). A line on an idle wire
+    // has its first byte due now, and a data string's opening its own moment.
+    if (wireWasIdle || opensDataString)
+        handOver();
 }
 
 void WireFeed::holdBack(std::chrono::nanoseconds span, bool breakCondition)

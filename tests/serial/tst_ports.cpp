@@ -408,10 +408,9 @@ private slots:
         ::close(reader);
     }
 
-    // The settings a reader sets on its side of the pair, as the line sees them: told when a
-    // reader comes and whenever they change, nothing in between.
     // The settings a reader sets on its side of the pair, as the line sees them, held against
-    // what the line sends: a difference is told when the reader sets it, nothing in between.
+    // what the line sends: a difference is told when the reader sets it, nothing in between;
+    // looked at every second while the line is idle, at a hand-over while it sends.
     void virtualLineChecksWhatItsReaderSets()
     {
         VirtualClock clock;
@@ -421,7 +420,7 @@ private slots:
         QCOMPARE(line->receiver(), std::nullopt); // nobody there
         const int reader = ::open(QFile::encodeName(line->path()).constData(), O_RDWR | O_NOCTTY);
         QVERIFY(reader >= 0);
-        clock.advanceBy(100ms);
+        clock.advanceBy(1s);
         QCOMPARE(line->receiver()->text(), QStringLiteral("9600,N,8,1")); // as created
         QVERIFY(reporter.reports.isEmpty());
         termios settings{};
@@ -429,7 +428,7 @@ private slots:
         cfsetspeed(&settings, B19200);
         settings.c_cflag |= CSTOPB;
         QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
-        clock.advanceBy(99ms);
+        clock.advanceBy(999ms);
         QVERIFY(reporter.reports.isEmpty());
         clock.advanceBy(1ms);
         QCOMPARE(line->receiver()->text(), QStringLiteral("19200,N,8,2"));
@@ -440,11 +439,20 @@ private slots:
                                  .arg(line->path())});
         clock.advanceBy(1s);
         QCOMPARE(reporter.reports.size(), 1); // unchanged: nothing more
+        cfsetspeed(&settings, B9600);
+        QVERIFY(::tcsetattr(reader, TCSANOW, &settings) == 0);
+        clock.advanceBy(100ms);
+        QCOMPARE(line->receiver()->text(), QStringLiteral("19200,N,8,2")); // idle: not yet
+        line->deliver("1");
+        QCOMPARE(line->receiver()->text(), QStringLiteral("9600,N,8,2")); // sending: at once
+        QCOMPARE(reporter.notices.size(), 2);
+        QVERIFY2(reporter.notices[1].contains(QStringLiteral("set 2 stop bits")),
+                 qPrintable(reporter.notices[1]));
         ::close(reader);
         QTRY_VERIFY_WITH_TIMEOUT(!line->readerPresent(), patienceMs);
-        clock.advanceBy(100ms);
+        clock.advanceBy(1s);
         QCOMPARE(line->receiver(), std::nullopt);
-        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports.size(), 2);
     }
 
     // A device that cannot take what is written is given whole data strings or none.
