@@ -33,6 +33,9 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", programName, DRYX_VERSION);
         return 0;
     }
+    // A run in real time keeps its moments best when the system lets it go first.
+    if (!options->virtualTime)
+        ProgramEnvironment::raiseTimingPriority();
     if (options->headless || options->virtualTime)
         return runHeadless(argc, argv, *options, reporter);
     if (!ProgramEnvironment::displayAvailable()) {

@@ -106,6 +106,7 @@ void printResources(const ToolRun& run, qint64 seconds)
 
 struct TimingFigures {
     bool met = false;
+    bool measured = false; // false: the run was not wanted
     double p99Ms = 0;
     double cpuShare = 0; // % of one core
     double peakRssMb = 0;
@@ -222,6 +223,7 @@ TimingFigures timingRun(const Launch& launch, const QString& settings, const QSt
     }
     printResources(run, seconds);
     TimingFigures figures;
+    figures.measured = true;
     figures.p99Ms = p99;
     figures.cpuShare = run.cpuSeconds * 100.0 / double(seconds);
     figures.peakRssMb = double(run.peakRssKb) / 1024.0;
@@ -237,7 +239,7 @@ TimingFigures timingRun(const Launch& launch, const QString& settings, const QSt
         return figures;
     if (mode == Mode::LineWindow) {
         figures.met = timely && run.exitStatus == 0;
-        if (without)
+        if (without && without->measured)
             std::printf("  beside the run without the line window: p99 |dev| %.3f ms (without "
                         "%.3f ms), CPU %.2f%% of one core (without %.2f%%), peak RSS %.1f MB "
                         "(without %.1f MB)\n",
@@ -510,6 +512,7 @@ int main(int argc, char** argv)
     QString windowsProgram;
     qint64 seconds = 60;
     qint64 longSeconds = 600;
+    QString only; // the runs whose names contain it; all when empty
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == QLatin1String("--program"))
@@ -520,10 +523,15 @@ int main(int argc, char** argv)
             longSeconds = arguments[i + 1].toLongLong();
         else if (arguments[i] == QLatin1String("--windows-program"))
             windowsProgram = arguments[i + 1];
+        else if (arguments[i] == QLatin1String("--only"))
+            only = arguments[i + 1];
     }
+    const auto wanted = [&only](const QString& name) { return name.contains(only); };
     if (program.isEmpty() || seconds < 5) {
-        std::fprintf(stderr, "usage: dryx-bench --program PATH [--seconds N>=5] "
-                             "[--long-seconds N] [--windows-program PATH.exe]\n");
+        std::fprintf(stderr,
+                     "usage: dryx-bench --program PATH [--seconds N>=5] "
+                     "[--long-seconds N] [--windows-program PATH.exe] [--only TEXT: the runs "
+                     "whose names contain it, e.g. \"one-page mode\"]\n");
         return 2;
     }
     QTemporaryDir dir;
@@ -539,12 +547,19 @@ int main(int argc, char** argv)
     const QString link = dir.filePath(QStringLiteral("line"));
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const Launch onLinux{program, {}, link};
-    bool met = scenarioRun(program, settings, link, dir, seconds);
+    bool met =
+        !wanted(QStringLiteral("scenario")) || scenarioRun(program, settings, link, dir, seconds);
     const QList<QPair<int, QString>> twoPages{{4, QStringLiteral("2")}};
-    const TimingFigures onePage =
-        timingRun(onLinux, settings, QStringLiteral("one-page mode"), {}, seconds);
-    const TimingFigures twoPage =
-        timingRun(onLinux, settings, QStringLiteral("two-page mode"), twoPages, seconds);
+    // A run not wanted counts as met, and as nothing beside the others.
+    const auto timing = [&](const QString& name, const QList<QPair<int, QString>>& entries,
+                            Mode mode = Mode::Headless, const TimingFigures* without = nullptr,
+                            bool targets = true) {
+        return wanted(name)
+                   ? timingRun(onLinux, settings, name, entries, seconds, mode, without, targets)
+                   : TimingFigures{true};
+    };
+    const TimingFigures onePage = timing(QStringLiteral("one-page mode"), {});
+    const TimingFigures twoPage = timing(QStringLiteral("two-page mode"), twoPages);
     met = onePage.met && twoPage.met && met;
     {
         // The same runs in the window with the line window open, on Qt's offscreen platform
@@ -554,12 +569,12 @@ int main(int argc, char** argv)
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-        met = timingRun(onLinux, settings, QStringLiteral("one-page mode, line window open"), {},
-                        seconds, Mode::LineWindow, &onePage)
+        met = timing(QStringLiteral("one-page mode, line window open"), {}, Mode::LineWindow,
+                     &onePage)
                   .met &&
               met;
-        met = timingRun(onLinux, settings, QStringLiteral("two-page mode, line window open"),
-                        twoPages, seconds, Mode::LineWindow, &twoPage)
+        met = timing(QStringLiteral("two-page mode, line window open"), twoPages, Mode::LineWindow,
+                     &twoPage)
                   .met &&
               met;
         const auto restore = [](const char* name, const QByteArray& value) {
@@ -574,25 +589,29 @@ int main(int argc, char** argv)
     {
         // The same runs on a busy machine: two loops that never sleep, one a core here. The
         // figures are told beside the quiet ones; the targets are the quiet machine's.
-        const BusyLoops busy(2);
+        const BusyLoops busy(wanted(QStringLiteral("busy loops")) ? 2 : 0);
         for (const auto& [name, entries, quiet] :
              {std::tuple{QStringLiteral("one-page mode, two busy loops"),
                          QList<QPair<int, QString>>{}, onePage},
               std::tuple{QStringLiteral("two-page mode, two busy loops"), twoPages, twoPage}}) {
-            const TimingFigures loaded = timingRun(onLinux, settings, name, entries, seconds,
-                                                   Mode::Headless, nullptr, false);
-            std::printf("  beside the quiet run: p99 |dev| %.3f ms (quiet %.3f ms), CPU %.2f%% of "
-                        "one core (quiet %.2f%%), %.1f wake-ups a second (quiet %.1f)\n",
-                        loaded.p99Ms, quiet.p99Ms, loaded.cpuShare, quiet.cpuShare,
-                        loaded.wakeUpsPerSecond, quiet.wakeUpsPerSecond);
+            if (!wanted(name))
+                continue;
+            const TimingFigures loaded = timing(name, entries, Mode::Headless, nullptr, false);
+            if (quiet.measured)
+                std::printf(
+                    "  beside the quiet run: p99 |dev| %.3f ms (quiet %.3f ms), CPU %.2f%% of "
+                    "one core (quiet %.2f%%), %.1f wake-ups a second (quiet %.1f)\n",
+                    loaded.p99Ms, quiet.p99Ms, loaded.cpuShare, quiet.cpuShare,
+                    loaded.wakeUpsPerSecond, quiet.wakeUpsPerSecond);
         }
     }
-    if (longSeconds > 0)
+    if (longSeconds > 0 && wanted(QStringLiteral("overload")))
         met = overloadRun(onLinux, settings, longSeconds) && met;
-    if (!windowsProgram.isEmpty())
+    if (!windowsProgram.isEmpty() && wanted(QStringLiteral("under Wine")))
         windowsRuns(windowsProgram, settings, dir, seconds);
     // Last: a tool started by this process counts this process's memory as its own peak (Linux
     // keeps the peak across exec), and the script is large.
-    met = millionStepRun(program, settings, link, dir) && met;
+    if (wanted(QStringLiteral("a script of 1000000 steps")))
+        met = millionStepRun(program, settings, link, dir) && met;
     return met ? 0 : 1;
 }

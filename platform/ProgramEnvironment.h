@@ -21,4 +21,9 @@ void windowOpens();
 // the program more often and costs more per wake-up (unless QT_NO_GLIB is set already: the
 // user's choice stands). Nothing on Windows.
 void plainEventLoop();
+// The line's timing should hold on a busy machine: the program asks for a raised priority where
+// the system grants it (Linux: nice -10, for root or within RLIMIT_NICE, reset to 0 in the
+// programs it starts; Windows: the above-normal class, which programs it starts do not inherit).
+// Where it is not granted the program runs as it was. Returns whether it was raised.
+bool raiseTimingPriority();
 } // namespace ProgramEnvironment

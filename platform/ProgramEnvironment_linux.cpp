@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <sched.h>
+#include <sys/resource.h>
 
 void ProgramEnvironment::keepRunningWhenOutputCloses()
 {
@@ -9,6 +11,16 @@ void ProgramEnvironment::keepRunningWhenOutputCloses()
 }
 
 void ProgramEnvironment::windowOpens() {}
+
+bool ProgramEnvironment::raiseTimingPriority()
+{
+    // First, so that nothing started later (DRYX under Wine, Wine's tools) inherits the nice
+    // value: the kernel resets it to 0 in children.
+    const sched_param normal{};
+    if (sched_setscheduler(0, SCHED_OTHER | SCHED_RESET_ON_FORK, &normal) != 0)
+        return false;
+    return setpriority(PRIO_PROCESS, 0, -10) == 0;
+}
 
 void ProgramEnvironment::plainEventLoop()
 {

@@ -6,6 +6,11 @@ void ProgramEnvironment::keepRunningWhenOutputCloses() {}
 
 void ProgramEnvironment::plainEventLoop() {}
 
+bool ProgramEnvironment::raiseTimingPriority()
+{
+    return SetPriorityClass(GetCurrentProcess(), ABOVE_NORMAL_PRIORITY_CLASS) != 0;
+}
+
 void ProgramEnvironment::windowOpens()
 {
     // The program alone in its console: the console was made for it.
