@@ -236,6 +236,22 @@ void TimersTest::alarmRingsNeverBeforeItsMoment()
     alarm->cancel();
     QTest::qWait(50);
     QCOMPARE(rangAt.size(), 3);
+
+    // The clock's alarms share one of the system's: each rings at its own moment, in time order,
+    // and one that sets itself again for a moment past rings again on the next turn of the event
+    // loop, not within the same ring (which would never end).
+    bool laterRang = false;
+    const std::unique_ptr<Alarm> later = clock.makeAlarm([&] { laterRang = true; });
+    qint64 eagerRings = 0;
+    std::unique_ptr<Alarm> eager;
+    eager = clock.makeAlarm([&] {
+        if (!laterRang && ++eagerRings < 1'000'000)
+            eager->set(0ns); // long past
+    });
+    later->set(clock.now() + 30ms);
+    eager->set(clock.now() + 10ms);
+    QTRY_VERIFY_WITH_TIMEOUT(laterRang, patienceMs);
+    QVERIFY2(eagerRings > 0 && eagerRings < 1'000'000, qPrintable(QString::number(eagerRings)));
 }
 
 void TimersTest::virtualClockRingsInTimeOrderAtEachMoment()
