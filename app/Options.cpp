@@ -89,6 +89,14 @@ void checkOneLine(Options& options)
 }
 } // namespace
 
+Options Options::parse(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return parse(arguments);
+}
+
 Options Options::parse(const QStringList& arguments)
 {
     Options options;

@@ -42,5 +42,7 @@ struct Options {
     // Reads the arguments after the program name. Throws UsageError, naming the argument at
     // fault, when they are not usable.
     static Options parse(const QStringList& arguments);
+    // The same, from main()'s arguments (argv[0], the program, left out).
+    static Options parse(int argc, char** argv);
     static QString usage();
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // What the program needs to know of the system it starts on, and asks of it.
 namespace ProgramEnvironment
 {
@@ -26,4 +28,7 @@ void plainEventLoop();
 // programs it starts; Windows: the above-normal class, which programs it starts do not inherit).
 // Where it is not granted the program runs as it was. Returns whether it was raised.
 bool raiseTimingPriority();
+// The folder the program's executable is in, symbolic links followed, before any
+// QCoreApplication exists (the window's module is looked for from there).
+QString programFolder();
 } // namespace ProgramEnvironment

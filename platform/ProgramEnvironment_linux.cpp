@@ -1,5 +1,7 @@
 #include "platform/ProgramEnvironment.h"
 
+#include <QFileInfo>
+
 #include <csignal>
 #include <cstdlib>
 #include <sched.h>
@@ -35,4 +37,9 @@ bool ProgramEnvironment::displayAvailable()
         return value && *value;
     };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+QString ProgramEnvironment::programFolder()
+{
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
 }

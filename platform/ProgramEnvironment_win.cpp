@@ -1,6 +1,11 @@
 #include "platform/ProgramEnvironment.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <windows.h>
+
+#include <string>
 
 void ProgramEnvironment::keepRunningWhenOutputCloses() {}
 
@@ -22,4 +27,21 @@ void ProgramEnvironment::windowOpens()
 bool ProgramEnvironment::displayAvailable()
 {
     return true;
+}
+
+QString ProgramEnvironment::programFolder()
+{
+    // A path longer than the buffer comes back cut short: the buffer grows until it fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return QFileInfo(QDir::fromNativeSeparators(QString::fromStdWString(path))).absolutePath();
 }
