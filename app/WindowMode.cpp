@@ -1,8 +1,7 @@
-#include "app/WindowMode.h"
-
 #include "app/Options.h"
 #include "app/Session.h"
 #include "app/StandardErrorReporter.h"
+#include "app/WindowModule.h"
 #include "core/UsageError.h"
 #include "platform/SignalWatcher.h"
 #include "ui/FormMenu.h"
@@ -17,6 +16,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+
+#include <optional>
+#include <type_traits>
 
 namespace
 {
@@ -33,7 +35,6 @@ QString aboutText(Session& session)
                                         .arg(session.setupLocation()),
              LineWindow::lineName(session.status()), session.status().settings);
 }
-} // namespace
 
 int runWindow(int& argc, char** argv, const Options& options, StandardErrorReporter& reporter)
 {
@@ -95,4 +96,20 @@ int runWindow(int& argc, char** argv, const Options& options, StandardErrorRepor
     if (session->begin())
         QApplication::exec();
     return session->finish(reporter);
+}
+} // namespace
+
+// The module's entry point (WindowModule): main() has checked the arguments and found a display.
+extern "C" Q_DECL_EXPORT int dryxRunWindow(int* argc, char** argv)
+{
+    static_assert(std::is_same_v<decltype(&dryxRunWindow), WindowModule::EntryPoint>);
+    StandardErrorReporter reporter;
+    std::optional<Options> options;
+    try {
+        options = Options::parse(*argc, argv);
+    } catch (const UsageError& error) { // main() took them: only another version's module may not
+        reporter.error(error.action(), error.message());
+        return 2;
+    }
+    return runWindow(*argc, argv, *options, reporter);
 }

@@ -1,11 +1,9 @@
 #include "app/HeadlessMode.h"
 #include "app/Options.h"
 #include "app/StandardErrorReporter.h"
-#include "app/WindowMode.h"
+#include "app/WindowModule.h"
 #include "core/UsageError.h"
 #include "platform/ProgramEnvironment.h"
-
-#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,13 +12,10 @@
 int main(int argc, char** argv)
 {
     ProgramEnvironment::keepRunningWhenOutputCloses();
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     StandardErrorReporter reporter;
     std::optional<Options> options;
     try {
-        options = Options::parse(arguments);
+        options = Options::parse(argc, argv);
     } catch (const UsageError& error) {
         reporter.error(error.action(), error.message());
         return 2;
@@ -44,6 +39,14 @@ int main(int argc, char** argv)
                                        "commands on standard input; `help` lists them"));
         return runHeadless(argc, argv, *options, reporter);
     }
+    const WindowModule::Loaded window = WindowModule::load(ProgramEnvironment::programFolder());
+    if (!window.run) {
+        reporter.error(QStringLiteral("Window"),
+                       QStringLiteral("cannot open the window: %1; reinstall the program, or "
+                                      "run it with --headless, which needs no window")
+                           .arg(window.failure));
+        return 1;
+    }
     ProgramEnvironment::windowOpens();
-    return runWindow(argc, argv, *options, reporter);
+    return window.run(&argc, argv);
 }

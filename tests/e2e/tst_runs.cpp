@@ -1,6 +1,7 @@
 // Whole runs of the program as a test rig makes them, and the ways they end: the exit status
-// tells the truth, every end tidies up, a stopped program resumes without a burst, a thousand
-// Start/Stop cycles leave nothing behind, and an unprivileged user is told how to get a device.
+// tells the truth, every end tidies up, a window without its module is told, a stopped program
+// resumes without a burst, a thousand Start/Stop cycles leave nothing behind, and an unprivileged
+// user is told how to get a device.
 #include "tests/support/Patience.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ToolProcess.h"
@@ -69,6 +70,13 @@ qint64 residentKb(pid_t pid)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return -1;
+}
+
+// The files a process has mapped, one a line (/proc/PID/maps).
+QByteArray mapped(pid_t pid)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
 }
 
 qsizetype openFiles(pid_t pid)
@@ -285,6 +293,9 @@ private slots:
             QTest::qWait(300);
             QCOMPARE(tool.readOut(), QByteArray());
         }
+        // Qt's GUI libraries come with the window's module, and only with it.
+        QCOMPARE(mapped(tool.pid()).contains("/dryx-plc-test-window."), !headless);
+        QCOMPARE(mapped(tool.pid()).contains("/libQt6Gui.so"), !headless);
         ::kill(tool.pid(), signal);
         QVERIFY(tool.finished());
         QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
@@ -305,6 +316,48 @@ private slots:
             QCOMPARE(next.process.exitCode(), 0);
             QVERIFY(pty.poll().size() > received.size());
         }
+    }
+
+    // A window whose module is missing or is no such module: told, with what to do, before
+    // anything runs.
+    void aWindowWithoutItsModuleIsTold_data()
+    {
+        QTest::addColumn<QString>("module"); // what stands beside the program's copy
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("missing") << QString() << QByteArray("dryx-plc-test-window.so is missing");
+        QTest::newRow("broken") << QStringLiteral("/dev/null")
+                                << QByteArray("dryx-plc-test-window.so: file too short");
+        QTest::newRow("not the window's") << QStringLiteral("/usr/lib/x86_64-linux-gnu/libz.so.1")
+                                          << QByteArray("it has no dryxRunWindow");
+    }
+
+    void aWindowWithoutItsModuleIsTold()
+    {
+        QFETCH(QString, module);
+        QFETCH(QByteArray, said);
+        if (!module.isEmpty() && !QFileInfo::exists(module))
+            QSKIP(qPrintable(module + QStringLiteral(" is not on this system")));
+        // bin/ of a folder of its own: no installation's lib/dryx-plc-test beside it.
+        QTemporaryDir dir;
+        Tool tool;
+        tool.executable = dir.filePath(QStringLiteral("bin/dryx-plc-test"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("bin")));
+        QVERIFY(QFile::copy(program, tool.executable));
+        QVERIFY(module.isEmpty() ||
+                QFile::copy(module, dir.filePath(QStringLiteral("bin/dryx-plc-test-window.so"))));
+        tool.start({QStringLiteral("--settings"), writeSetup(dir), QStringLiteral("--virtual-port"),
+                    QStringLiteral("--start")},
+                   false);
+        QVERIFY(tool.finished());
+        QCOMPARE(tool.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.process.exitCode(), 1);
+        const QByteArray err = tool.readErr();
+        QVERIFY2(err.startsWith("dryx-plc-test: Window: cannot open the window: ") &&
+                     err.contains(said) &&
+                     err.endsWith("; reinstall the program, or run it with --headless, which "
+                                  "needs no window\n") &&
+                     err.count('\n') == 1,
+                 err.constData());
     }
 
     // A link is a claim: a second program on it is refused, naming the holder, and the first
