@@ -43,6 +43,10 @@ listing=$(dpkg-deb -c "$deb" | awk '{print $1, $2, $6}')
 wanted="drwxr-xr-x root/root ./usr/
 drwxr-xr-x root/root ./usr/bin/
 -rwxr-xr-x root/root ./usr/bin/dryx-plc-test
+drwxr-xr-x root/root ./usr/lib/
+drwxr-xr-x root/root ./usr/lib/x86_64-linux-gnu/
+drwxr-xr-x root/root ./usr/lib/x86_64-linux-gnu/dryx-plc-test/
+-rw-r--r-- root/root ./usr/lib/x86_64-linux-gnu/dryx-plc-test/dryx-plc-test-window.so
 drwxr-xr-x root/root ./usr/share/
 drwxr-xr-x root/root ./usr/share/applications/
 -rw-r--r-- root/root ./usr/share/applications/dryx-plc-test.desktop
@@ -88,6 +92,8 @@ check "manual page's name line" \
 check "PNG icons" "$(file -b usr/share/icons/hicolor/*/apps/dryx-plc-test.png | cut -d, -f1,2 | xargs)" \
     "PNG image data, 256 x 256 PNG image data, 32 x 32"
 check "binary stripped" "$(file -b usr/bin/dryx-plc-test | grep -o 'not stripped')" ""
+check "window module stripped" \
+    "$(file -b usr/lib/x86_64-linux-gnu/dryx-plc-test/dryx-plc-test-window.so | grep -o 'not stripped')" ""
 
 program=./usr/bin/dryx-plc-test
 check "--version" "$($program --version; echo "status $?")" "dryx-plc-test $version
@@ -106,4 +112,12 @@ check "summary" "$(grep -E '^dryx-plc-test: Summary: ' <<<"$errors" |
     sed -E 's/^(.*: )[12] (data strings sent, 0 left out; )[0-9]+ (bytes on the line; 0 errors reported)$/\1N \2B \3/')" \
     "dryx-plc-test: Summary: N data strings sent, 0 left out; B bytes on the line; 0 errors reported"
 check "nothing else on standard error" "$(grep -cvE '^(virtual serial line|dryx-plc-test: Summary): ' <<<"$errors")" 0
+
+# The window, on Qt's offscreen platform: the program finds its module in the package's folder
+# (its place kept in a settings folder of the check's own).
+errors=$(XDG_CONFIG_HOME=$root/config QT_QPA_PLATFORM=offscreen timeout 20 $program --virtual-port \
+    --start --duration 1.7 --settings usr/share/doc/dryx-plc-test/examples/setup.ini </dev/null 2>&1 >/dev/null)
+check "window run status" "$?" 0
+check "window run's summary" "$(grep -cE '^dryx-plc-test: Summary: [12] data strings sent' <<<"$errors")" 1
+check "window run's messages" "$(grep -E '^dryx-plc-test: ' <<<"$errors" | grep -cv ': Summary: ')" 0
 finish
