@@ -7,9 +7,12 @@
 QStringList WindowModule::places(const QString& programFolder)
 {
     const QString name = QLatin1String(DRYX_WINDOW_MODULE);
-    return {QDir::cleanPath(programFolder + QLatin1Char('/') + name),
-            QDir::cleanPath(programFolder + QLatin1Char('/') +
-                            QLatin1String(DRYX_MODULE_FROM_PROGRAM) + QLatin1Char('/') + name)};
+    QStringList places{QDir::cleanPath(programFolder + QLatin1Char('/') + name),
+                       QDir::cleanPath(programFolder + QLatin1Char('/') +
+                                       QLatin1String(DRYX_MODULE_FROM_PROGRAM) + QLatin1Char('/') +
+                                       name)};
+    places.removeDuplicates(); // Windows: the program's folder alone
+    return places;
 }
 
 WindowModule::Loaded WindowModule::load(const QString& programFolder)
@@ -24,9 +27,12 @@ WindowModule::Loaded WindowModule::load(const QString& programFolder)
         if (const auto run = reinterpret_cast<EntryPoint>(module.resolve(entryPointName)))
             return {run, {}};
         return {nullptr, QStringLiteral("%1 is not the window's module: it has no %2")
-                             .arg(path, QLatin1String(entryPointName))};
+                             .arg(QDir::toNativeSeparators(path), QLatin1String(entryPointName))};
     }
+    QStringList shown;
+    for (const QString& path : candidates)
+        shown.append(QDir::toNativeSeparators(path));
     return {nullptr,
             QStringLiteral("%1 is missing (looked for it as %2)")
-                .arg(QLatin1String(DRYX_WINDOW_MODULE), candidates.join(QLatin1String(" and ")))};
+                .arg(QLatin1String(DRYX_WINDOW_MODULE), shown.join(QLatin1String(" and ")))};
 }
