@@ -4,9 +4,10 @@
 #   packaging/windows/pack.sh BUILD_DIR QT_KIT OUT_DIR VERSION
 #
 # OUT_DIR gets dryx-plc-test-VERSION-win64/ (the folder as it is unpacked) and
-# dryx-plc-test-VERSION-win64.zip. In the folder: dryx-plc-test.exe; every DLL it needs that
-# Windows does not have, found from the imports of the program and of each DLL taken (objdump
-# -p), in the kit's bin/ or MinGW-w64's runtime folders; the platform plugin (platforms/) and
+# dryx-plc-test-VERSION-win64.zip. In the folder: dryx-plc-test.exe and the window's module
+# beside it, dryx-plc-test-window.dll (which the program loads when the window opens); every DLL
+# they need that Windows does not have, found from the imports of the program, the module and
+# each DLL taken (objdump -p), in the kit's bin/ or MinGW-w64's runtime folders; the platform plugin (platforms/) and
 # the style plugin (styles/) with what they import; README.txt for Windows users; the example
 # setups and scenario; the licences of Qt and of the MinGW-w64 runtime.
 set -euo pipefail
@@ -29,17 +30,18 @@ search=("$kit/bin"
 rm -rf "$stage" "$out/$name.zip"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/examples" "$stage/licences"
 
-cp "$build/dryx-plc-test.exe" "$here/dryx-plc-test.ico" "$stage/"
+cp "$build/dryx-plc-test.exe" "$build/dryx-plc-test-window.dll" "$here/dryx-plc-test.ico" "$stage/"
 cp "$kit/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$kit/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 
 imports() { "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p'; }
 
-# Breadth first from the program and the plugins: a DLL found in the search folders is taken
-# (and its own imports followed); one found nowhere there is Windows' own (KERNEL32.dll,
+# Breadth first from the program, its module and the plugins: a DLL found in the search folders
+# is taken (and its own imports followed); one found nowhere there is Windows' own (KERNEL32.dll,
 # USER32.dll, ...).
-declare -A taken=()
-queue=("$stage/dryx-plc-test.exe" "$stage/platforms/qwindows.dll" "$stage/styles/qwindowsvistastyle.dll")
+declare -A taken=([dryx-plc-test-window.dll]=1)
+queue=("$stage/dryx-plc-test.exe" "$stage/dryx-plc-test-window.dll" "$stage/platforms/qwindows.dll"
+       "$stage/styles/qwindowsvistastyle.dll")
 while [ ${#queue[@]} -gt 0 ]; do
     file=${queue[0]}
     queue=("${queue[@]:1}")
@@ -58,7 +60,7 @@ while [ ${#queue[@]} -gt 0 ]; do
         [ -n "${taken[$key]:-}" ] || taken[$key]=system
     done < <(imports "$file")
 done
-# The runtime DLLs keep their symbols out; they are not ours to debug.
+# The DLLs and the program keep their symbols out (the runtime's are not ours to debug).
 for dll in "$stage"/*.dll; do
     x86_64-w64-mingw32-strip --strip-unneeded "$dll"
 done
