@@ -14,7 +14,7 @@ inline constexpr const char* entryPointName = "dryxRunWindow";
 
 // Where the module is looked for, in order: beside the program (a build tree, Windows), then in
 // the installation's private library folder as seen from the program's folder
-// (/usr/bin -> /usr/lib/dryx-plc-test).
+// (/usr/bin -> /usr/lib/x86_64-linux-gnu/dryx-plc-test).
 QStringList places(const QString& programFolder);
 
 struct Loaded {
