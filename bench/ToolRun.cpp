@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -18,14 +19,15 @@
 
 namespace
 {
-qint64 residentKb(pid_t pid)
+// A figure of /proc/PID/status in kB ("VmRSS:", "VmHWM:"); -1 when there is none.
+qint64 statusKb(pid_t pid, const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     return -1;
 }
 
@@ -141,6 +143,7 @@ void ToolRun::follow(int pid, int line, int errors)
     bool lineOpen = line >= 0;
     const int bare = baseline ? baseline->readingSide() : -1;
     std::optional<std::pair<double, qint64>> firstSwitches;
+    qint64 sampledPeakKb = -1;
     for (;;) {
         pollfd fds[3] = {{lineOpen ? line : -1, POLLIN, 0}, {errors, POLLIN, 0}, {bare, POLLIN, 0}};
         const int ready = ::poll(fds, 3, 250);
@@ -162,9 +165,12 @@ void ToolRun::follow(int pid, int line, int errors)
                 standardError.append(buffer, count);
         }
         if (at >= nextSample) {
-            const qint64 rss = residentKb(pid);
+            const qint64 rss = statusKb(pid, "VmRSS:");
             if (rss >= 0)
                 rssSamplesKb.append(rss);
+            // The program's own peak: wait4's counts the bench's too, which the child shared
+            // until it started the program.
+            sampledPeakKb = std::max(sampledPeakKb, statusKb(pid, "VmHWM:"));
             if (const qint64 switches = contextSwitchesOf(pid); switches > 0) {
                 if (!firstSwitches)
                     firstSwitches = {at, switches};
@@ -180,7 +186,7 @@ void ToolRun::follow(int pid, int line, int errors)
             exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             cpuSeconds = double(usage.ru_utime.tv_sec) + double(usage.ru_utime.tv_usec) / 1e6 +
                          double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
-            peakRssKb = usage.ru_maxrss;
+            peakRssKb = sampledPeakKb > 0 ? sampledPeakKb : usage.ru_maxrss;
             break;
         }
     }

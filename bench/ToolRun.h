@@ -9,8 +9,8 @@ class PtyBaseline;
 
 // One headless run of the tool on its virtual line, read by this process as a monitoring
 // application would read its serial port: every chunk with the moment it arrived (monotonic
-// clock, ms), the tool's CPU time and peak resident memory from the system, and its resident
-// memory sampled every second.
+// clock, ms), the tool's CPU time from the system, and its resident memory and its peak
+// sampled every second.
 class ToolRun
 {
 public:

@@ -609,8 +609,7 @@ int main(int argc, char** argv)
         met = overloadRun(onLinux, settings, longSeconds) && met;
     if (!windowsProgram.isEmpty() && wanted(QStringLiteral("under Wine")))
         windowsRuns(windowsProgram, settings, dir, seconds);
-    // Last: a tool started by this process counts this process's memory as its own peak (Linux
-    // keeps the peak across exec), and the script is large.
+    // Last: its script is large, and this process's memory grows with it.
     if (wanted(QStringLiteral("a script of 1000000 steps")))
         met = millionStepRun(program, settings, link, dir) && met;
     return met ? 0 : 1;
