@@ -45,9 +45,9 @@ public:
         qint64 byteCount = 0; // all of them
         int lineCount = 0;
         Delivery delivery = Delivery::Sent; // left out by a busy line, or lost by a reader
-        bool closed = false; // its terminator line was written
-        QString fault;       // the kind of fault that broke it, if one did
-        QString faultNote;   // and what the fault did
+        bool closed = false;                // its terminator line was written
+        QString fault;                      // the kind of fault that broke it, if one did
+        QString faultNote;                  // and what the fault did
         QList<Page> pages;
 
         bool sent() const { return delivery == Delivery::Sent; }

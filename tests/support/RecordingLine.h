@@ -32,7 +32,6 @@ public:
     QList<Hold> holds;
     Delivery delivery = Delivery::Sent; // what becomes of every data string
 
-
     QByteArray allBytes() const
     {
         QByteArray all;

@@ -72,14 +72,23 @@ private:
     RecordingReporter m_reporter;
 };
 
+namespace
+{
+// The setup the tests below count bytes by (30 points, one alarm), loaded, then Start.
+void start(SimulatorRig& rig)
+{
+    rig.setSetup(QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("3"),
+                 QStringLiteral("1"));
+    rig.simulator.Form_Load();
+    rig.simulator.Command1_Click();
+}
+} // namespace
+
 void LineWindowTest::historyStaysBounded()
 {
     SimulatorRig rig;
-    rig.setSetup(QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("3"),
-                 QStringLiteral("1"));
     LineHistory history(rig.simulator, 5);
-    rig.simulator.Form_Load();
-    rig.simulator.Command1_Click();
+    start(rig);
     rig.clock.advanceTo(11900ms); // 1000, 1500 .. 5000, 5010, 5510 .. 9510, 10500, 11000, 11500
     history.sync();
     QCOMPARE(history.rowCount(), 5);
@@ -109,11 +118,8 @@ void LineWindowTest::faultedDataStringIsMarked()
     SimulatorRig rig;
     LineFaults faults(1);
     rig.port.setFaults(&faults);
-    rig.setSetup(QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("3"),
-                 QStringLiteral("1"));
     LineHistory history(rig.simulator);
-    rig.simulator.Form_Load();
-    rig.simulator.Command1_Click();
+    start(rig);
     rig.clock.advanceTo(1200ms);
     faults.arm(LineFault::parse(fault));
     rig.clock.advanceTo(2200ms);
@@ -132,8 +138,7 @@ void LineWindowTest::undeliveredDataStringIsMarked_data()
     QTest::addColumn<int>("delivery");
     QTest::addColumn<QString>("mark");
     QTest::newRow("sent") << int(Delivery::Sent) << QString();
-    QTest::newRow("left out") << int(Delivery::LeftOut)
-                              << "left out: the line could not carry it";
+    QTest::newRow("left out") << int(Delivery::LeftOut) << "left out: the line could not carry it";
     QTest::newRow("lost") << int(Delivery::Lost) << "lost: the reader was not reading";
 }
 
@@ -143,11 +148,8 @@ void LineWindowTest::undeliveredDataStringIsMarked()
     QFETCH(QString, mark);
     SimulatorRig rig;
     rig.line.delivery = Delivery(delivery);
-    rig.setSetup(QStringLiteral("10"), QStringLiteral("5"), QStringLiteral("3"),
-                 QStringLiteral("1"));
     LineHistory history(rig.simulator);
-    rig.simulator.Form_Load();
-    rig.simulator.Command1_Click();
+    start(rig);
     rig.clock.advanceTo(1200ms);
     history.sync();
     QCOMPARE(history.rowCount(), 1);
