@@ -1,5 +1,13 @@
 #include "platform/RegularFile.h"
 
+RegularFile RegularFile::refused(Result result, const QString& reason)
+{
+    RegularFile file;
+    file.result = result;
+    file.reason = reason;
+    return file;
+}
+
 QString RegularFile::whyNot(qint64 limit) const
 {
     switch (result) {

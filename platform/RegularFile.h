@@ -21,6 +21,8 @@ struct RegularFile {
     QString reason;
 
     static RegularFile read(const QString& path, qint64 limit);
+    // Nothing read, for this result and reason.
+    static RegularFile refused(Result result, const QString& reason = {});
     // "is a FIFO, not a regular file", "is larger than 1 MB", "cannot be read: Permission denied":
     // what a message says after the file's name, for any result but Read.
     QString whyNot(qint64 limit) const;

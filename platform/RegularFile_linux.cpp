@@ -31,16 +31,10 @@ QString kindOf(mode_t mode)
 
 RegularFile RegularFile::read(const QString& path, qint64 limit)
 {
-    RegularFile file;
-    const auto fail = [&file](Result result, const QString& reason = {}) {
-        file.result = result;
-        file.reason = reason;
-        return file;
-    };
     // Not blocking: a FIFO with no writer would hold the open itself.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return fail(errno == ENOENT ? Result::Absent : Result::Unreadable, whyUnreadable(errno));
+        return refused(errno == ENOENT ? Result::Absent : Result::Unreadable, whyUnreadable(errno));
     struct stat status {
     };
     const auto closed = [fd](RegularFile outcome) {
@@ -48,13 +42,14 @@ RegularFile RegularFile::read(const QString& path, qint64 limit)
         return outcome;
     };
     if (::fstat(fd, &status) != 0)
-        return closed(fail(Result::Unreadable, whyUnreadable(errno)));
+        return closed(refused(Result::Unreadable, whyUnreadable(errno)));
     if (S_ISDIR(status.st_mode))
-        return closed(fail(Result::Directory));
+        return closed(refused(Result::Directory));
     if (!S_ISREG(status.st_mode))
-        return closed(fail(Result::NotRegular, kindOf(status.st_mode)));
+        return closed(refused(Result::NotRegular, kindOf(status.st_mode)));
     if (status.st_size > limit)
-        return closed(fail(Result::TooLarge));
+        return closed(refused(Result::TooLarge));
+    RegularFile file;
     file.contents.reserve(qsizetype(status.st_size));
     char buffer[65536];
     for (;;) {
@@ -62,12 +57,12 @@ RegularFile RegularFile::read(const QString& path, qint64 limit)
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            return closed(fail(Result::Unreadable, whyUnreadable(errno)));
+            return closed(refused(Result::Unreadable, whyUnreadable(errno)));
         if (count == 0)
             break;
         // It may grow while it is read.
         if (file.contents.size() + count > limit)
-            return closed(fail(Result::TooLarge));
+            return closed(refused(Result::TooLarge));
         file.contents.append(buffer, count);
     }
     return closed(file);

@@ -18,41 +18,38 @@ QString systemReason(int error)
 // opened, so never waited on or taken from its owner.
 RegularFile RegularFile::read(const QString& path, qint64 limit)
 {
-    RegularFile file;
-    const auto fail = [&file](Result result, const QString& reason = {}) {
-        file.result = result;
-        file.reason = reason;
-        return file;
-    };
     const auto* name = reinterpret_cast<const wchar_t*>(path.utf16());
     struct _stat64 status {
     };
     if (_wstat64(name, &status) != 0)
-        return fail(errno == ENOENT ? Result::Absent : Result::Unreadable, systemReason(errno));
+        return refused(errno == ENOENT ? Result::Absent : Result::Unreadable, systemReason(errno));
     if (status.st_mode & _S_IFDIR)
-        return fail(Result::Directory);
+        return refused(Result::Directory);
     if (!(status.st_mode & _S_IFREG))
-        return fail(Result::NotRegular, (status.st_mode & _S_IFIFO) ? QStringLiteral("a pipe")
-                                                                    : QStringLiteral("a device"));
+        return refused(Result::NotRegular, (status.st_mode & _S_IFIFO)
+                                               ? QStringLiteral("a pipe")
+                                               : QStringLiteral("a device"));
     if (status.st_size > limit)
-        return fail(Result::TooLarge);
+        return refused(Result::TooLarge);
     const int fd = _wopen(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0)
-        return fail(Result::Unreadable, systemReason(errno));
+        return refused(Result::Unreadable, systemReason(errno));
+    RegularFile file;
     file.contents.reserve(qsizetype(status.st_size));
     char buffer[65536];
     for (;;) {
         const int count = _read(fd, buffer, sizeof buffer);
         if (count < 0) {
+            const QString why = systemReason(errno); // before the close may change errno
             _close(fd);
-            return fail(Result::Unreadable, systemReason(errno));
+            return refused(Result::Unreadable, why);
         }
         if (count == 0)
             break;
         // It may grow while it is read.
         if (file.contents.size() + count > limit) {
             _close(fd);
-            return fail(Result::TooLarge);
+            return refused(Result::TooLarge);
         }
         file.contents.append(buffer, count);
     }
