@@ -114,6 +114,13 @@ std::optional<CommandInterpreter::Command> CommandInterpreter::read(const QStrin
                      QStringLiteral("unknown command (help lists them)"));
 }
 
+void CommandInterpreter::refuseOverlong(qsizetype bytes, qsizetype limit)
+{
+    m_reporter.error(QStringLiteral("a command line of %1 bytes").arg(bytes),
+                     QStringLiteral("longer than any command (at most %1 bytes); ignored")
+                         .arg(limit));
+}
+
 void CommandInterpreter::execute(const QString& line)
 {
     std::optional<Command> command;

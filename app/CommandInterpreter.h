@@ -39,6 +39,8 @@ public:
                        ErrorReporter& reporter, std::function<void()> quit);
 
     void execute(const QString& line);
+    // A line of BYTES, longer than LIMIT, that no command could be: refused unread.
+    void refuseOverlong(qsizetype bytes, qsizetype limit);
     // Reads a command without carrying it out; nothing for a blank line. Throws UsageError
     // (the command and what is wrong with it) for what `execute` would refuse whatever the
     // form's state.

@@ -36,8 +36,11 @@ int runHeadless(int& argc, char** argv, const Options& options, StandardErrorRep
         return session->finish(reporter);
     }
     // `quit` ends the program as "Close" does: no Stop first.
-    CommandReader reader(STDIN_FILENO,
-                         [&session](const QString& line) { session->commands().execute(line); });
+    CommandReader reader(
+        STDIN_FILENO, [&session](const QString& line) { session->commands().execute(line); },
+        [&session](qsizetype bytes) {
+            session->commands().refuseOverlong(bytes, CommandReader::maxLineBytes);
+        });
     if (session->begin())
         QCoreApplication::exec();
     return session->finish(reporter);

@@ -15,8 +15,13 @@ class CommandReader
 {
 public:
     using LineHandler = std::function<void(const QString& line)>;
+    // Told the length of a line too long to be a command, once the line has ended.
+    using OverlongHandler = std::function<void(qsizetype bytes)>;
 
-    CommandReader(int fd, LineHandler handler);
+    // No command comes near it; a line without an end is not kept growing beyond it.
+    static constexpr qsizetype maxLineBytes = 64 * 1024;
+
+    CommandReader(int fd, LineHandler handler, OverlongHandler overlong);
     ~CommandReader();
     CommandReader(const CommandReader&) = delete;
     CommandReader& operator=(const CommandReader&) = delete;
@@ -28,8 +33,12 @@ private:
     void received(const QByteArray& bytes);
     // The end of input: a last line without its line end goes to the handler too.
     void ended();
+    void take(QByteArrayView part);
+    void lineEnded();
 
     LineHandler m_handler;
+    OverlongHandler m_overlong;
     QByteArray m_pending;
+    qsizetype m_overlongBytes = 0; // of the line under way, once it is too long
     std::unique_ptr<Source> m_source;
 };

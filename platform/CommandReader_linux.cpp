@@ -37,8 +37,9 @@ private:
     QSocketNotifier m_notifier;
 };
 
-CommandReader::CommandReader(int fd, LineHandler handler)
-    : m_handler(std::move(handler)), m_source(std::make_unique<Source>(fd, *this))
+CommandReader::CommandReader(int fd, LineHandler handler, OverlongHandler overlong)
+    : m_handler(std::move(handler)), m_overlong(std::move(overlong)),
+      m_source(std::make_unique<Source>(fd, *this))
 {
 }
 

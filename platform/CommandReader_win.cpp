@@ -85,8 +85,9 @@ private:
     HANDLE m_thread = nullptr;
 };
 
-CommandReader::CommandReader(int fd, LineHandler handler)
-    : m_handler(std::move(handler)), m_source(std::make_unique<Source>(fd, *this))
+CommandReader::CommandReader(int fd, LineHandler handler, OverlongHandler overlong)
+    : m_handler(std::move(handler)), m_overlong(std::move(overlong)),
+      m_source(std::make_unique<Source>(fd, *this))
 {
 }
 

@@ -152,6 +152,11 @@ private slots:
         QTest::newRow("an unknown command")
             << run << QByteArray("fly\n") << 1
             << QByteArray("dryx-plc-test: fly: unknown command (help lists them)\n");
+        QTest::newRow("a line no command could be, with one after it")
+            << run << QByteArray(100000, 'x') + "\nfly\n" << 1
+            << QByteArray("dryx-plc-test: a command line of 100000 bytes: longer than any command "
+                          "(at most 65536 bytes); ignored\n"
+                          "dryx-plc-test: fly: unknown command (help lists them)\n");
         QTest::newRow("a hidden alarm button")
             << run << QByteArray("alarm 3\n") << 1
             << QByteArray("dryx-plc-test: alarm 3: alarm button A3 is not shown\n");
