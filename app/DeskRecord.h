@@ -22,6 +22,8 @@ public:
                ErrorReporter& reporter);
 
     const QString& path() const { return m_path; }
+    // The record's end: what still waits for a slow reader is given its time.
+    void finish() { m_record.finish(); }
 
     void started(const Form1& form) override;
     void startFailed() override { m_actions.startFailed(); }

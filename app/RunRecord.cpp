@@ -90,7 +90,17 @@ void RunRecord::write()
     const QByteArray lines = std::exchange(m_pending, {});
     if (!m_file)
         return;
-    const RecordFile::Written written = m_file->write(lines);
+    tell(m_file->write(lines));
+}
+
+void RunRecord::finish()
+{
+    if (m_file)
+        tell(m_file->finish(RecordFile::patienceAtEnd));
+}
+
+void RunRecord::tell(RecordFile::Written written)
+{
     if (written == RecordFile::Written::Whole)
         return;
     m_reporter.error(m_option, QStringLiteral("cannot write %1: %2; the record ends there, the "

@@ -49,8 +49,9 @@ class ErrorReporter;
 //
 //     = 5010 data string 1 (no terminator line: ended past 8192 bytes): 8939 bytes
 //
-// A record that cannot be written (a full disk, a FIFO whose reader quit) is an error of the
-// run, told once with the path and the reason; the record ends there, and the run goes on.
+// A record that cannot be written (a full disk, a FIFO whose reader quit or does not read) is an
+// error of the run, told once with the path and the reason; the record ends there, and the run
+// goes on.
 class RunRecord final : public RunObserver
 {
 public:
@@ -68,6 +69,8 @@ public:
     void ticked(std::chrono::milliseconds sinceStart, const TimerRole& timer,
                 const TickRecord& tick) override;
     void comment(const QString& text);
+    // The record's end: what still waits for a slow reader is given its time.
+    void finish();
     // The run had sent (or left out) this many data strings before the record began: it
     // numbers its first one the next, as a record begun with the run would.
     void countFrom(qint64 dataStringsBefore) { m_dataStrings = dataStringsBefore; }
@@ -81,6 +84,7 @@ public:
 private:
     void add(const QString& line);
     void write();
+    void tell(RecordFile::Written written);
 
     QString m_path;
     QString m_option; // --log or --log-append, as the failure is told

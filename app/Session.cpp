@@ -90,9 +90,8 @@ Session::Session(const Options& options, ErrorReporter& reporter)
     }
     if (options.trace) {
         // A reader of the trace that has gone ends the run as a signal does.
-        m_trace =
-            std::make_unique<TickTracePrinter>(RecordFile::standardOutput(), m_laterReporter,
-                                               [this] { m_later.post([this] { stopAndEnd(); }); });
+        m_trace = std::make_unique<TickTracePrinter>(
+            m_standardOutput, m_laterReporter, [this] { m_later.post([this] { stopAndEnd(); }); });
         m_simulator->addObserver(m_trace.get());
     }
     std::optional<OpenDryx::VirtualLine> line;
@@ -164,6 +163,11 @@ int Session::finish(StandardErrorReporter& reporter)
     m_line->finishCurrentLine();
     if (m_trace)
         m_trace->end(status());
+    if (m_record)
+        m_record->finish();
+    if (m_deskRecord)
+        m_deskRecord->finish();
+    m_standardOutput->finish(RecordFile::patienceAtEnd); // the last answers, if not traced
     m_laterReporter.flush(reporter);
     m_openDryx->programEnds(reporter);
     reporter.summarize(m_summary.line(m_line->feed().bytesHandedOver(), reporter.errors()));
@@ -354,6 +358,7 @@ void Session::stopRecording()
     if (!m_deskRecord)
         return;
     m_simulator->removeObserver(m_deskRecord.get());
+    m_deskRecord->finish();
     m_deskRecord.reset();
 }
 

@@ -15,6 +15,8 @@
 #include "launcher/ProcessLauncher.h"
 #include "launcher/QProcessRunner.h"
 #include "launcher/WinePrefix.h"
+#include "platform/RecordFile.h"
+#include "platform/RecordFileDevice.h"
 #include "serial/DeferredCalls.h"
 
 #include <QStringList>
@@ -147,7 +149,10 @@ private:
     WinePrefix m_winePrefix{m_processRunner};
     ProcessLauncher m_launcher{m_winePrefix};
     std::unique_ptr<OpenDryx> m_openDryx;
-    QTextStream m_out{stdout};
+    // The answers to commands and the trace, in order, never holding up the line.
+    std::shared_ptr<RecordFile> m_standardOutput = RecordFile::standardOutput();
+    RecordFileDevice m_outDevice{m_standardOutput};
+    QTextStream m_out{&m_outDevice};
     std::unique_ptr<CommandInterpreter> m_commands;
     std::function<int()> m_errorsReported;
     std::chrono::milliseconds m_startUp{0};    // on the timers' clock

@@ -8,7 +8,7 @@
 
 #include <QStringList>
 
-TickTracePrinter::TickTracePrinter(std::unique_ptr<RecordFile> out, ErrorReporter& reporter,
+TickTracePrinter::TickTracePrinter(std::shared_ptr<RecordFile> out, ErrorReporter& reporter,
                                    std::function<void()> readerGone)
     : m_out(std::move(out)), m_reporter(reporter), m_readerGone(std::move(readerGone))
 {
@@ -25,14 +25,18 @@ void TickTracePrinter::ticked(std::chrono::milliseconds sinceStart, const TimerR
 void TickTracePrinter::end(const RunStatus& status)
 {
     write(RunStatusPrinter::lines(status) << QStringLiteral("end"));
+    if (m_out)
+        tell(m_out->finish(RecordFile::patienceAtEnd));
 }
 
 void TickTracePrinter::write(const QStringList& lines)
 {
-    if (!m_out)
-        return;
-    const RecordFile::Written written =
-        m_out->write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLocal8Bit());
+    if (m_out)
+        tell(m_out->write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLocal8Bit()));
+}
+
+void TickTracePrinter::tell(RecordFile::Written written)
+{
     if (written == RecordFile::Written::Whole)
         return;
     if (written == RecordFile::Written::Failed)

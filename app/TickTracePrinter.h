@@ -27,13 +27,14 @@ struct RunStatus;
 //
 // The trace ends with how the run went, as `status` tells it (RunStatusPrinter), then `end`.
 //
-// A trace that cannot be written is an error of the run, told once (the trace ends there, the
-// run goes on); a reader that has gone (`--trace | head -1`) ends the trace quietly, as `cat`
-// ends, and `readerGone` is called.
+// A trace that cannot be written, or whose reader does not read, is an error of the run, told
+// once (the trace ends there, the run goes on); a reader that has gone (`--trace | head -1`)
+// ends the trace quietly, as `cat` ends, and `readerGone` is called. The answers to commands
+// share the file (standard output), in order with the ticks.
 class TickTracePrinter final : public RunObserver
 {
 public:
-    TickTracePrinter(std::unique_ptr<RecordFile> out, ErrorReporter& reporter,
+    TickTracePrinter(std::shared_ptr<RecordFile> out, ErrorReporter& reporter,
                      std::function<void()> readerGone);
     ~TickTracePrinter();
     TickTracePrinter(const TickTracePrinter&) = delete;
@@ -43,13 +44,14 @@ public:
                 const TickRecord& tick) override;
 
     static QString line(qint64 msSinceStart, const QString& timer, const TickRecord& tick);
-    // The run's end.
+    // The run's end: the last lines, and what still waits for a slow reader given its time.
     void end(const RunStatus& status);
 
 private:
     void write(const QStringList& lines);
+    void tell(RecordFile::Written written);
 
-    std::unique_ptr<RecordFile> m_out; // nothing once a write has failed
+    std::shared_ptr<RecordFile> m_out; // nothing once a write has failed
     ErrorReporter& m_reporter;
     std::function<void()> m_readerGone;
 };

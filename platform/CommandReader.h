@@ -19,7 +19,7 @@ public:
     using OverlongHandler = std::function<void(qsizetype bytes)>;
 
     // No command comes near it; a line without an end is not kept growing beyond it.
-    static constexpr qsizetype maxLineBytes = 64 * 1024;
+    static constexpr qsizetype maxLineBytes = qsizetype(64) << 10;
 
     CommandReader(int fd, LineHandler handler, OverlongHandler overlong);
     ~CommandReader();

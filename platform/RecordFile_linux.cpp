@@ -3,35 +3,26 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-namespace
-{
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-} // namespace
 
 std::unique_ptr<RecordFile> RecordFile::open(const QString& path, Mode mode,
                                              std::chrono::milliseconds waitForReader, QString* why)
 {
     using namespace std::chrono;
-    const int flags =
-        O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (mode == Mode::Append ? O_APPEND : O_TRUNC);
+    // Not blocking: a FIFO with no reader would hold the open itself, forever; and a reader
+    // that is slow is never waited for.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                      (mode == Mode::Append ? O_APPEND : O_TRUNC);
     const QByteArray name = QFile::encodeName(path);
     const steady_clock::time_point giveUp = steady_clock::now() + waitForReader;
     for (;;) {
-        // Not blocking: a FIFO with no reader would hold the open itself, forever.
         const int fd = ::open(name.constData(), flags, 0666);
-        if (fd >= 0) {
-            // Written as any file is from here on: a write waits for a FIFO's reader to read.
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (fd >= 0)
             return std::unique_ptr<RecordFile>(new RecordFile(fd, true));
-        }
         if (errno != ENXIO) {
             *why = systemReason(errno);
             return nullptr;
@@ -48,6 +39,15 @@ std::unique_ptr<RecordFile> RecordFile::open(const QString& path, Mode mode,
 
 std::unique_ptr<RecordFile> RecordFile::standardOutput()
 {
+    // Made non-blocking through a description of its own: O_NONBLOCK on standard output itself
+    // would be the shell's too. A file is written as it was opened (>> appends).
+    struct stat status = {};
+    if (::fstat(STDOUT_FILENO, &status) == 0 &&
+        (S_ISFIFO(status.st_mode) || ::isatty(STDOUT_FILENO))) {
+        const int fd = ::open("/proc/self/fd/1", O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0)
+            return std::unique_ptr<RecordFile>(new RecordFile(fd, true));
+    }
     return std::unique_ptr<RecordFile>(new RecordFile(STDOUT_FILENO, false));
 }
 
@@ -57,22 +57,27 @@ RecordFile::~RecordFile()
         ::close(m_fd);
 }
 
-RecordFile::Written RecordFile::write(const QByteArray& bytes)
+qsizetype RecordFile::writeNow(const char* bytes, qsizetype size, int* error) const
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            m_failure = systemReason(errno);
-            return errno == EPIPE ? Written::ReaderGone : Written::Failed;
-        }
+    for (;;) {
+        const ssize_t count = ::write(m_fd, bytes, size_t(size));
+        if (count > 0)
+            return count;
         if (count == 0) { // never by the book; taken as a full device rather than looped on
-            m_failure = systemReason(ENOSPC);
-            return Written::Failed;
+            *error = ENOSPC;
+            return -1;
         }
-        done += count;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return 0;
+        *error = errno;
+        return -1;
     }
-    return Written::Whole;
+}
+
+void RecordFile::waitForRoom(std::chrono::milliseconds patience) const
+{
+    pollfd file = {m_fd, POLLOUT, 0};
+    ::poll(&file, 1, int(patience.count()));
 }

@@ -2,18 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-
-namespace
-{
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-} // namespace
 
 // Windows has no FIFO among its files: a named pipe with no server is refused at once, so there
 // is no reader to wait for. The record's lines end in LF, as on Linux.
@@ -43,22 +34,20 @@ RecordFile::~RecordFile()
         _close(m_fd);
 }
 
-// The C runtime tells a pipe whose reader has gone (ERROR_BROKEN_PIPE, ERROR_NO_DATA) as EPIPE.
-RecordFile::Written RecordFile::write(const QByteArray& bytes)
+// The C runtime writes a pipe as it comes, waiting for its reader: nothing is left waiting
+// here. It tells a pipe whose reader has gone (ERROR_BROKEN_PIPE, ERROR_NO_DATA) as EPIPE.
+qsizetype RecordFile::writeNow(const char* bytes, qsizetype size, int* error) const
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const int count = _write(m_fd, bytes.constData() + done,
-                                 unsigned(std::min<qsizetype>(bytes.size() - done, 1 << 30)));
-        if (count < 0) {
-            m_failure = systemReason(errno);
-            return errno == EPIPE ? Written::ReaderGone : Written::Failed;
-        }
-        if (count == 0) { // a full disk, as the C runtime tells it
-            m_failure = systemReason(ENOSPC);
-            return Written::Failed;
-        }
-        done += count;
+    const int count = _write(m_fd, bytes, unsigned(std::min<qsizetype>(size, 1 << 30)));
+    if (count < 0) {
+        *error = errno;
+        return -1;
     }
-    return Written::Whole;
+    if (count == 0) { // a full disk, as the C runtime tells it
+        *error = ENOSPC;
+        return -1;
+    }
+    return count;
 }
+
+void RecordFile::waitForRoom(std::chrono::milliseconds /*patience*/) const {}

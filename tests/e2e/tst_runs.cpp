@@ -14,6 +14,7 @@
 #include <csignal>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 
@@ -153,7 +154,8 @@ private slots:
             << run << QByteArray("fly\n") << 1
             << QByteArray("dryx-plc-test: fly: unknown command (help lists them)\n");
         QTest::newRow("a line no command could be, with one after it")
-            << run << QByteArray(100000, 'x') + "\nfly\n" << 1
+            << run << QByteArray(100000, 'x') + "\nfly\n"
+            << 1
             << QByteArray("dryx-plc-test: a command line of 100000 bytes: longer than any command "
                           "(at most 65536 bytes); ignored\n"
                           "dryx-plc-test: fly: unknown command (help lists them)\n");
@@ -539,6 +541,48 @@ private slots:
         QVERIFY2(err.endsWith(" 0 errors reported\nstatus 0\n"), err.constData());
         QVERIFY2(!err.contains("--trace"), err.constData());
         QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // `--trace | less` left on its first page: a reader of the trace that stops reading holds up
+    // neither the line nor the end. What it did not take is told at the end, as an error.
+    void aTraceReaderThatStopsReadingHoldsNothingUp()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("line"));
+        int trace[2];
+        QVERIFY(::pipe2(trace, O_CLOEXEC) == 0);
+        QVERIFY(::fcntl(trace[1], F_SETPIPE_SZ, 4096) > 0); // one page
+        Tool tool;
+        tool.process.setChildProcessModifier([out = trace[1]] { ::dup2(out, STDOUT_FILENO); });
+        tool.start({QStringLiteral("--settings"), writeSetup(dir),
+                    QStringLiteral("--virtual-port=") + link, QStringLiteral("--set"),
+                    QStringLiteral("Text1=200"), QStringLiteral("--start"),
+                    QStringLiteral("--trace")});
+        ::close(trace[1]);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.readErr().contains('\n'), patienceMs);
+        LineReader reader(link);
+        QVERIFY(reader.isOpen());
+        // Full when the next tick's line (over 700 bytes) no longer fits.
+        const auto traceFull = [in = trace[0]] {
+            int unread = 0;
+            return ::ioctl(in, FIONREAD, &unread) == 0 && unread > 4096 - 700;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(traceFull(), patienceMs);
+        // Data strings go on: another terminator line, and another, on a line left alone.
+        const auto terminators = [&reader] { return reader.poll().count(terminator); };
+        const qsizetype whenFull = terminators();
+        QTRY_VERIFY_WITH_TIMEOUT(terminators() >= whenFull + 2, patienceMs);
+        ::kill(pid_t(tool.process.processId()), SIGTERM);
+        QVERIFY(tool.finished());
+        ::close(trace[0]);
+        QCOMPARE(tool.process.exitCode(), 1);
+        const QByteArray told = "dryx-plc-test: --trace: cannot write standard output: its reader "
+                                "has not read for ";
+        QVERIFY2(tool.readErr().count(told) == 1, tool.err.constData());
+        QVERIFY2(tool.err.contains(" bytes were not written; the trace ends there, the run goes "
+                                   "on\n"),
+                 tool.err.constData());
+        QVERIFY(tool.err.endsWith(" 1 error reported\n"));
     }
 
     // A run in virtual time ends on a signal within a moment, as a run in real time does: the
