@@ -71,6 +71,8 @@ public:
     void comment(const QString& text);
     // The record's end: what still waits for a slow reader is given its time.
     void finish();
+    // In virtual time a reader that is slow is waited for: no line is held up.
+    void setWaitsForReader(bool waits) { m_file->setWaitsForReader(waits); }
     // The run had sent (or left out) this many data strings before the record began: it
     // numbers its first one the next, as a record begun with the run would.
     void countFrom(qint64 dataStringsBefore) { m_dataStrings = dataStringsBefore; }

@@ -60,9 +60,12 @@ Session::Session(const Options& options, ErrorReporter& reporter)
         m_record = std::make_unique<RunRecord>(
             options.logFile, options.logAppend ? RunRecord::Mode::Append : RunRecord::Mode::Afresh,
             m_laterReporter);
+        m_record->setWaitsForReader(options.virtualTime);
         // What the line faults' random choices come from: a run is repeated with it.
         m_record->comment(QStringLiteral("seed %1").arg(options.seed));
     }
+    // In virtual time no line is held up while the trace's reader is waited for.
+    m_standardOutput->setWaitsForReader(options.virtualTime);
     std::unique_ptr<PacedLine> paced;
     if (options.virtualTime) {
         paced = SerialLines::silentLine(*m_clock, reporter);

@@ -25,6 +25,11 @@ RecordFile::Written RecordFile::write(const QByteArray& bytes)
     m_waiting += bytes;
     if (const Written sent = sendWaiting(); sent != Written::Whole)
         return sent;
+    while (m_waitsForReader && waiting() > maxWaitingBytes) {
+        waitForRoom(1s);
+        if (const Written sent = sendWaiting(); sent != Written::Whole)
+            return sent;
+    }
     if (waiting() > maxWaitingBytes)
         return fail(Written::Failed, QStringLiteral("its reader has not read for %1 s (%2 bytes "
                                                     "were waiting for it)")
@@ -41,7 +46,9 @@ RecordFile::Written RecordFile::finish(milliseconds patience)
             return sent;
         if (waiting() == 0)
             return Written::Whole;
-        const auto left = duration_cast<milliseconds>(giveUp - steady_clock::now());
+        const auto left = m_waitsForReader
+                              ? milliseconds(1s)
+                              : duration_cast<milliseconds>(giveUp - steady_clock::now());
         if (left <= 0ms)
             return fail(Written::Failed, QStringLiteral("its reader has not read for %1 s; the "
                                                         "last %2 bytes were not written")

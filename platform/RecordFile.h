@@ -16,7 +16,8 @@
 // - a pipe or a terminal whose reader is slow (`--trace | less`, a terminal held by Ctrl-S) is
 //   never waited for: what it cannot take yet waits here, in order, and goes with the next write
 //   or `finish`. A reader that leaves more than `maxWaitingBytes` waiting is not reading: the
-//   write fails, saying since when it has not read.
+//   write fails, saying since when it has not read. Where no line is held up (virtual time),
+//   the reader is waited for instead, as a blocking write waits.
 class RecordFile
 {
 public:
@@ -45,6 +46,8 @@ public:
     const QString& failure() const { return m_failure; }
     // Bytes waiting for a slow reader.
     qsizetype waiting() const { return m_waiting.size() - m_sent; }
+    // Whether a reader that is slow is waited for (past `maxWaitingBytes`, and at `finish`).
+    void setWaitsForReader(bool waits) { m_waitsForReader = waits; }
 
 private:
     RecordFile(int fd, bool owned) : m_fd(fd), m_owned(owned) {}
@@ -65,5 +68,6 @@ private:
     qsizetype m_sent = 0; // of m_waiting, by the reader's last reads
     std::chrono::steady_clock::time_point m_lastTaken = std::chrono::steady_clock::now();
     Written m_state = Written::Whole;
+    bool m_waitsForReader = false;
     QString m_failure;
 };
