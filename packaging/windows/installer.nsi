@@ -2,7 +2,8 @@
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<unpacked zip folder> -DOUTFILE=<setup.exe> installer.nsi
 ; Installs the folder the zip holds into C:\Program Files\DRYX PLC Test, a Start-menu entry
 ; for every user, and an uninstaller listed under Settings > Apps.
-Unicode true
+; A 64-bit installer for a 64-bit program: it needs no 32-bit layer (WoW64) to run.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include x64.nsh
 

@@ -9,6 +9,8 @@
 #   - headless with the example scenario and --log, the pseudo-terminal's other side gets
 #     exactly the record's bytes, at the line's pace (check_line.py), and the record is the
 #     committed golden one;
+#   - the installer beside the zip installs silently (folder, Start-menu entry, uninstall entry),
+#     the installed program gives the golden record, and the uninstaller removes it all;
 #   - the window opens on a virtual display, with the registry's setup in it (a screenshot).
 #
 #   tests/windows/run_windows_test.sh ZIP [SCREENSHOT]
@@ -142,6 +144,39 @@ python3 "$ROOT/tests/windows/check_line.py" "$WORK/run.log" "$WORK/bytes" "$WORK
 cmp -s <(grep -v '^# seed' "$ROOT/examples/rig.golden.log") <(grep -v '^# seed' "$WORK/run.log") ||
     fail "the record is not examples/rig.golden.log: $(diff "$ROOT/examples/rig.golden.log" "$WORK/run.log" | head -5)"
 step "the record is examples/rig.golden.log, line for line; $(tail -1 "$WORK/run.err")"
+
+# The installer, as an administrator runs it unattended (/S): the folder, the Start-menu entry and
+# the uninstall entry; the program runs from where it was installed, with the example setup it
+# brought; the uninstaller takes all of it away again.
+SETUP=${ZIP%-win64.zip}-setup.exe
+[ -f "$SETUP" ] || fail "no installer beside the zip: $SETUP"
+"$WINE" "$SETUP" /S || fail "the installer: exit status $?"
+"$WINESERVER" -w
+INSTALLED="$WINEPREFIX/drive_c/Program Files/DRYX PLC Test"
+MENU_ENTRY="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/DRYX PLC Test.lnk"
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\dryx-plc-test'
+[ -f "$INSTALLED/dryx-plc-test.exe" ] && [ -f "$INSTALLED/uninstall.exe" ] ||
+    fail "not installed in C:\Program Files\DRYX PLC Test"
+[ -f "$MENU_ENTRY" ] || fail "no Start-menu entry"
+"$WINE" reg query "$UNINSTALL_KEY" /v DisplayVersion 2>/dev/null | grep -q "REG_SZ *$VERSION" ||
+    fail "no uninstall entry for version $VERSION"
+(cd "$WORK" && "$WINE" 'C:\Program Files\DRYX PLC Test\dryx-plc-test.exe' --headless \
+    --virtual-time --settings 'C:\Program Files\DRYX PLC Test\examples\setup.ini' \
+    --script 'C:\Program Files\DRYX PLC Test\examples\rig.txt' --log installed.log \
+    </dev/null >installed.out 2>installed.err) ||
+    fail "the installed program: exit status $?: $(cat "$WORK/installed.err")"
+cmp -s <(grep -v '^# seed' "$ROOT/examples/rig.golden.log") <(grep -v '^# seed' "$WORK/installed.log") ||
+    fail "the installed program's record is not examples/rig.golden.log"
+step "installed by $(basename "$SETUP") /S: the program, its Start-menu entry, its uninstall entry; its example scenario gives the golden record"
+"$WINE" "$INSTALLED/uninstall.exe" /S || fail "the uninstaller: exit status $?"
+"$WINESERVER" -w
+[ ! -e "$INSTALLED" ] && [ ! -e "$MENU_ENTRY" ] ||
+    fail "the uninstaller left $(ls "$INSTALLED" "$MENU_ENTRY" 2>&1 | head -3)"
+if "$WINE" reg query "$UNINSTALL_KEY" >/dev/null 2>&1; then fail "the uninstall entry is left"; fi
+# A server started without a display would give the window none.
+"$WINESERVER" -k
+"$WINESERVER" -w
+step "uninstalled: folder, Start-menu entry and uninstall entry gone"
 
 step "the window, on a virtual display"
 exec 5>"$WORK/display"
